@@ -1,0 +1,3 @@
+#include "server/ShellExt.h"
+
+void CShellExt::RunConfigureCommand() {}

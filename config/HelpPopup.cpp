@@ -1,0 +1,3 @@
+#include "config/HelpPopup.h"
+
+HWND ShowHelpPopup(HWND, const char*) { return nullptr; }

@@ -1,0 +1,13 @@
+// The per-file overwrite procedure of secure erasure.
+#pragma once
+#include <cstdint>
+
+// Called before every pass: (pass number from 1, pass count, user data)
+// -> 0 to go on, non-zero to stop (a positive value is a Win32 error code).
+using PassCallback = int32_t (*)(int32_t pass, int32_t passCount, void* userData);
+
+// Overwrites the file with every pass of the method (0 zero, 1 random,
+// 2 DoD 3-pass, 3 Gutmann 35-pass; any other value as 0), then deletes it.
+// Non-zero on success; on failure 0 with the thread's last error set and the
+// file left in place.
+int32_t EraseAndDelete(const char* path, uint32_t eraseMethod, PassCallback callback, void* userData);

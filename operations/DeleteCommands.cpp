@@ -1,0 +1,4 @@
+#include "server/ShellExt.h"
+
+void CShellExt::RunDeleteCommand(bool) {}
+void CShellExt::RunCleanCommand() {}

@@ -1,0 +1,14 @@
+#include "server/ErrorReturn.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<ErrorTraceHook> traceHook{nullptr};
+}
+
+Result ErrorReturn(Result code, const char* unit, int line) {
+  if (ErrorTraceHook hook = traceHook.load()) hook(code, unit, line);
+  return code;
+}
+
+ErrorTraceHook SetErrorTraceHook(ErrorTraceHook hook) { return traceHook.exchange(hook); }

@@ -1,0 +1,125 @@
+// Owner types for platform handles: move-only, get()/release()/reset()/put().
+// A raw handle never outlives the line that made it.
+#pragma once
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <utility>
+
+// Traits: `Type`, `static Type Invalid()`, `static void Close(Type)`.
+template <typename Traits>
+class UniqueResource {
+ public:
+  using T = typename Traits::Type;
+
+  UniqueResource() = default;
+  explicit UniqueResource(T value) : value_(value) {}
+  UniqueResource(const UniqueResource&) = delete;
+  UniqueResource& operator=(const UniqueResource&) = delete;
+  UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
+  UniqueResource& operator=(UniqueResource&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ~UniqueResource() { reset(); }
+
+  T get() const { return value_; }
+  explicit operator bool() const { return value_ != Traits::Invalid(); }
+  T release() { return std::exchange(value_, Traits::Invalid()); }
+  void reset(T value = Traits::Invalid()) {
+    T old = std::exchange(value_, value);
+    if (old != Traits::Invalid()) Traits::Close(old);
+  }
+  // Out-parameter for functions that return a handle through a pointer.
+  T* put() {
+    reset();
+    return &value_;
+  }
+
+ private:
+  T value_ = Traits::Invalid();
+};
+
+#define VARNOKE_HANDLE_TRAITS(Name, HandleType, InvalidValue, CloseCall) \
+  struct Name {                                                          \
+    using Type = HandleType;                                             \
+    static Type Invalid() { return InvalidValue; }                       \
+    static void Close(Type h) { CloseCall; }                             \
+  }
+
+VARNOKE_HANDLE_TRAITS(HandleTraits, HANDLE, nullptr, ::CloseHandle(h));
+VARNOKE_HANDLE_TRAITS(FileTraits, HANDLE, INVALID_HANDLE_VALUE, ::CloseHandle(h));
+VARNOKE_HANDLE_TRAITS(FindTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindClose(h));
+VARNOKE_HANDLE_TRAITS(KeyTraits, HKEY, nullptr, ::RegCloseKey(h));
+VARNOKE_HANDLE_TRAITS(MenuTraits, HMENU, nullptr, ::DestroyMenu(h));
+VARNOKE_HANDLE_TRAITS(BitmapTraits, HBITMAP, nullptr, ::DeleteObject(h));
+VARNOKE_HANDLE_TRAITS(FontTraits, HFONT, nullptr, ::DeleteObject(h));
+VARNOKE_HANDLE_TRAITS(BrushTraits, HBRUSH, nullptr, ::DeleteObject(h));
+VARNOKE_HANDLE_TRAITS(MemoryDCTraits, HDC, nullptr, ::DeleteDC(h));
+VARNOKE_HANDLE_TRAITS(IconTraits, HICON, nullptr, ::DestroyIcon(h));
+VARNOKE_HANDLE_TRAITS(CursorTraits, HCURSOR, nullptr, ::DestroyCursor(h));
+VARNOKE_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow(h));
+VARNOKE_HANDLE_TRAITS(LibraryTraits, HMODULE, nullptr, ::FreeLibrary(h));
+VARNOKE_HANDLE_TRAITS(HeapBlockTraits, void*, nullptr, ::HeapFree(::GetProcessHeap(), 0, h));
+VARNOKE_HANDLE_TRAITS(CryptProvTraits, HCRYPTPROV, 0, ::CryptReleaseContext(h, 0));
+VARNOKE_HANDLE_TRAITS(CryptHashTraits, HCRYPTHASH, 0, ::CryptDestroyHash(h));
+#undef VARNOKE_HANDLE_TRAITS
+
+using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueFile = UniqueResource<FileTraits>;
+using UniqueFind = UniqueResource<FindTraits>;
+using UniqueKey = UniqueResource<KeyTraits>;
+using UniqueMenu = UniqueResource<MenuTraits>;
+using UniqueBitmap = UniqueResource<BitmapTraits>;
+using UniqueFont = UniqueResource<FontTraits>;
+using UniqueBrush = UniqueResource<BrushTraits>;
+using UniqueMemoryDC = UniqueResource<MemoryDCTraits>;
+using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueCursor = UniqueResource<CursorTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueLibrary = UniqueResource<LibraryTraits>;
+using UniqueHeapBlock = UniqueResource<HeapBlockTraits>;
+using UniqueCryptProv = UniqueResource<CryptProvTraits>;
+using UniqueCryptHash = UniqueResource<CryptHashTraits>;
+
+// A window's device context from GetDC, released with ReleaseDC.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  ~WindowDC() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class SelectionScope {
+ public:
+  SelectionScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+  SelectionScope(const SelectionScope&) = delete;
+  SelectionScope& operator=(const SelectionScope&) = delete;
+  ~SelectionScope() {
+    if (previous_) ::SelectObject(dc_, previous_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// Keeps the thread's last error across clean-up calls.
+class LastErrorKeeper {
+ public:
+  LastErrorKeeper() : error_(::GetLastError()) {}
+  ~LastErrorKeeper() { ::SetLastError(error_); }
+
+ private:
+  DWORD error_;
+};

@@ -1,0 +1,3 @@
+#include "server/Registration.h"
+
+HRESULT RegisterModule(bool) { return E_NOTIMPL; }

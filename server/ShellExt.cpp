@@ -1,0 +1,177 @@
+#include "server/ShellExt.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <new>
+
+#include "server/ComTry.h"
+#include "server/ErrorReturn.h"
+#include "server/Guids.h"
+#include "server/Module.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr const char* kUnit = kUnitShellExt;
+
+// Type information of the class, loaded by the first call that succeeds and
+// kept for the module's life.
+ITypeInfo* classTypeInfo = nullptr;
+
+struct TypeInfoReleaser {
+  ~TypeInfoReleaser() {
+    if (classTypeInfo) classTypeInfo->Release();
+  }
+} typeInfoReleaser;
+
+// Releases a storage medium on every path.
+class MediumScope {
+ public:
+  explicit MediumScope(STGMEDIUM& medium) : medium_(medium) {}
+  ~MediumScope() { ::ReleaseStgMedium(&medium_); }
+  MediumScope(const MediumScope&) = delete;
+  MediumScope& operator=(const MediumScope&) = delete;
+
+ private:
+  STGMEDIUM& medium_;
+};
+
+// Aggregation wrapper: its own IUnknown is the non-delegating one; every
+// other interface comes from the inner object, whose IUnknown calls go to
+// the outer unknown.
+class ShellExtAggregate : public IUnknown {
+ public:
+  explicit ShellExtAggregate(IUnknown* outer) : inner_(outer) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown)) {
+      *out = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return inner_.InternalQueryInterface(iid, out);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refCount_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG count = --refCount_;
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+  }
+  virtual ~ShellExtAggregate() = default;
+
+ private:
+  LONG refCount_ = 0;
+  CShellExt inner_;
+};
+
+}  // namespace
+
+CShellExt::CShellExt(IUnknown* outer) : outer_(outer) {
+  SettingsStore::Load(settings_);
+  ModuleLock();
+}
+
+CShellExt::~CShellExt() { ModuleUnlock(); }
+
+HRESULT CShellExt::InternalQueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  // The IShellExtInit pointer is the object's identity.
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellExtInit))
+    *out = static_cast<IShellExtInit*>(this);
+  else if (IsEqualIID(iid, IID_IContextMenu) || IsEqualIID(iid, IID_IContextMenu2) ||
+           IsEqualIID(iid, IID_IContextMenu3))
+    *out = static_cast<IContextMenu3*>(this);
+  else if (IsEqualIID(iid, IID_IProvideClassInfo))
+    *out = static_cast<IProvideClassInfo*>(this);
+  else
+    return E_NOINTERFACE;
+  static_cast<IUnknown*>(*out)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP CShellExt::QueryInterface(REFIID iid, void** out) {
+  if (outer_) return outer_->QueryInterface(iid, out);
+  return InternalQueryInterface(iid, out);
+}
+
+STDMETHODIMP_(ULONG) CShellExt::AddRef() {
+  if (outer_) return outer_->AddRef();
+  return static_cast<ULONG>(++refCount_);
+}
+
+STDMETHODIMP_(ULONG) CShellExt::Release() {
+  if (outer_) return outer_->Release();
+  const LONG count = --refCount_;
+  if (count == 0) delete this;
+  return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
+  COM_TRY_BEGIN
+  folders_.clear();
+  folders_.shrink_to_fit();
+  if (!data) return TRACE_FAILURE(E_INVALIDARG);
+  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium = {};
+  const HRESULT got = data->GetData(&format, &medium);
+  if (FAILED(got)) return TRACE_FAILURE(got);
+  MediumScope releaseMedium(medium);
+  HDROP drop = static_cast<HDROP>(medium.hGlobal);
+  const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
+    std::string path(length + 1, '\0');
+    const UINT copied = ::DragQueryFileA(drop, i, &path[0], length + 1);
+    path.resize(copied < length ? copied : length);
+    if (::PathIsDirectoryA(path.c_str())) {
+      folders_.push_back(std::move(path));
+    } else if (i == 0) {
+      return TRACE_FAILURE(E_FAIL);
+    }
+  }
+  if (folders_.empty()) return TRACE_FAILURE(E_FAIL);
+  return S_OK;
+  COM_TRY_END
+}
+
+STDMETHODIMP CShellExt::GetClassInfo(ITypeInfo** typeInfo) {
+  if (!typeInfo) return E_POINTER;
+  *typeInfo = nullptr;
+  ModuleLockScope lock;
+  if (!classTypeInfo) {
+    ITypeLib* library = nullptr;
+    HRESULT hr = ::LoadRegTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, &library);
+    if (FAILED(hr)) return TRACE_FAILURE(hr);
+    hr = library->GetTypeInfoOfGuid(CLSID_CShellExt, &classTypeInfo);
+    library->Release();
+    if (FAILED(hr)) {
+      classTypeInfo = nullptr;
+      return TRACE_FAILURE(hr);
+    }
+  }
+  classTypeInfo->AddRef();
+  *typeInfo = classTypeInfo;
+  return S_OK;
+}
+
+HRESULT CreateShellExt(IUnknown* outer, REFIID iid, void** out) {
+  COM_TRY_BEGIN
+  if (outer) {
+    auto* aggregate = new (std::nothrow) ShellExtAggregate(outer);
+    if (!aggregate) return E_OUTOFMEMORY;
+    aggregate->AddRef();
+    const HRESULT hr = aggregate->QueryInterface(iid, out);
+    aggregate->Release();
+    return hr;
+  }
+  auto* object = new (std::nothrow) CShellExt();
+  if (!object) return E_OUTOFMEMORY;
+  object->AddRef();
+  const HRESULT hr = object->QueryInterface(iid, out);
+  object->Release();
+  return hr;
+  COM_TRY_END
+}

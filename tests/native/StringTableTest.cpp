@@ -1,0 +1,43 @@
+// The string table source itself: every id the module needs, no gaps.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace {
+const std::map<unsigned, std::string>& Table() {
+  static const std::map<unsigned, std::string> table = {
+#define STR(id, text) {id, text},
+#include "resources/strings.inc"
+#undef STR
+  };
+  return table;
+}
+}  // namespace
+
+TEST(StringTable, HoldsEveryIdFrom401To444And501To513) {
+  for (unsigned id = 401; id <= 444; ++id) EXPECT_EQ(1u, Table().count(id)) << id;
+  for (unsigned id = 501; id <= 513; ++id) EXPECT_EQ(1u, Table().count(id)) << id;
+  EXPECT_EQ(44u + 13u, Table().size());
+}
+
+TEST(StringTable, GutmannHelpNamesTheAuthorOnLineTwenty) {
+  const std::string& text = Table().at(505);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  lines.push_back(text.substr(start));
+  ASSERT_EQ(21u, lines.size());
+  EXPECT_EQ(0u, lines[19].find("Method based on"));
+  EXPECT_NE(std::string::npos, lines[19].find("Peter Gutmann"));
+  EXPECT_EQ("\"Secure Deletion of Data from Magnetic and Solid-State Memory\".", lines[20]);
+  EXPECT_EQ(" Overwrite with 0x55, 0xAA, 0x244992, ... (27 passes).", lines[16]);
+}
+
+TEST(StringTable, QuotesInTheParameterHelpBelongToTheText) {
+  EXPECT_EQ(
+      "For a list of possible parameters type \"cmd /?\" (Windows NT+) or \"command /?\" (Windows 98+) on the DOS "
+      "command prompt; e.g. \"/k macros.bat\" runs macros.bat as the first command in the new DOS box.",
+      Table().at(501));
+}

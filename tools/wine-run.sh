@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build tree under its private Wine:
+#   wine-run.sh <build dir> program.exe [args...]
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+build=$1; shift
+if [ ! -f "$build/wine/prefix/system.reg" ] || [ ! -f "$build/wine/display" ]; then
+  "$here/wine-env.sh" setup "$build" >&2 || exit 1
+fi
+varnoke_wine_env "$build"
+exec wine "$@"
