@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "server/ErrorReturn.h"
+#include "server/Text.h"
+
+TEST(ResultFromError, PositiveErrorsBecomeWin32FailuresNegativeCodesPassZeroIsSuccess) {
+  EXPECT_EQ(static_cast<Result>(0x80070005), ResultFromError(5));
+  EXPECT_EQ(static_cast<Result>(0x800704C7), ResultFromError(1223));
+  EXPECT_EQ(static_cast<Result>(0x8007FFFF), ResultFromError(0x0012FFFF));  // only the low 16 bits survive
+  EXPECT_EQ(static_cast<Result>(0x80090016), ResultFromError(0x80090016u));
+  EXPECT_EQ(0, ResultFromError(0));
+}
+
+TEST(FormatText, SizesTheResultFromWhatItHolds) {
+  const std::string big(100000, 'a');
+  EXPECT_EQ(big + "|7", FormatText("%s|%u", big.c_str(), 7u));
+  EXPECT_EQ("1.5 Mb", FillText("%.1f Mb", 1.5));
+  EXPECT_EQ("", FillText(""));
+}
+
+namespace {
+bool HighBitLeads(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+}  // namespace
+
+TEST(NextCharIndex, StepsOverDoubleByteCharactersButNeverPastTheEnd) {
+  LeadBytePredicate previous = SetLeadBytePredicate(&HighBitLeads);
+  const std::string text = std::string("a\x82;b", 4) + "\x82";
+  EXPECT_EQ(1u, NextCharIndex(text, 0));
+  EXPECT_EQ(3u, NextCharIndex(text, 1));  // the ';' is the trail byte
+  EXPECT_EQ(4u, NextCharIndex(text, 3));
+  EXPECT_EQ(5u, NextCharIndex(text, 4));  // a lone lead byte at the end
+  EXPECT_EQ(5u, NextCharIndex(text, 5));
+  SetLeadBytePredicate(previous);
+  EXPECT_EQ(2u, NextCharIndex(text, 1));
+}
+
+namespace {
+int traces = 0;
+void CountTrace(Result, const char*, int) { ++traces; }
+}  // namespace
+
+TEST(ErrorReturn, ReturnsTheCodeUnchangedAndReachesTheHook) {
+  ErrorTraceHook previous = SetErrorTraceHook(&CountTrace);
+  traces = 0;
+  EXPECT_EQ(kResultFail, ErrorReturn(kResultFail, kUnitErase, 12));
+  EXPECT_EQ(1, traces);
+  SetErrorTraceHook(previous);
+}
