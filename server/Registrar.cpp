@@ -15,6 +15,13 @@ bool SameTextIgnoringCase(const std::string& a, const char* b) {
   return i == a.size() && b[i] == '\0';
 }
 
+// Looks for a "\" per character: a trail byte with its code is no separator.
+bool HoldsBackslash(const std::string& name) {
+  for (size_t i = 0; i < name.size(); i = NextCharIndex(name, i))
+    if (name[i] == '\\') return true;
+  return false;
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 struct Token {
@@ -203,7 +210,7 @@ class Parser {
       }
       // An empty name would address the parent key itself, a "\" a key
       // the script's nesting does not show.
-      if (token.IsStructural() || token.text.empty() || token.text.find('\\') != std::string::npos) return false;
+      if (token.IsStructural() || token.text.empty() || HoldsBackslash(token.text)) return false;
       entry.name = std::move(token.text);
       if (!ParseKeyTail(entry, depth)) return false;
       entries.push_back(std::move(entry));
