@@ -100,11 +100,14 @@ Result SetString(HKEY key, const char* name, const std::string& data) {
   return status == ERROR_SUCCESS ? kResultOk : TRACE_FAILURE(StatusResult(status));
 }
 
-// Deletes a key with all its subkeys, depth first; a missing key is fine.
-Result DeleteTree(HKEY parent, const std::string& name) {
+// Deletes a key with all its subkeys, depth first. Only the key the script
+// names may be missing: a subkey that was listed but cannot be opened (a
+// name the ANSI code page cannot spell) fails the run instead of being
+// listed again and again.
+Result DeleteTree(HKEY parent, const std::string& name, bool mayBeMissing) {
   UniqueKey key;
   LONG status = platform.openKey(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.put());
-  if (status == ERROR_FILE_NOT_FOUND) return kResultOk;
+  if (status == ERROR_FILE_NOT_FOUND && mayBeMissing) return kResultOk;
   if (status != ERROR_SUCCESS) return TRACE_FAILURE(StatusResult(status));
   std::string child(kKeyNameBytes, '\0');
   for (;;) {
@@ -112,7 +115,7 @@ Result DeleteTree(HKEY parent, const std::string& name) {
     status = platform.enumKey(key.get(), 0, &child[0], &size, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS) return TRACE_FAILURE(StatusResult(status));
-    RETURN_IF_FAILED(DeleteTree(key.get(), std::string(child.c_str(), size)));
+    RETURN_IF_FAILED(DeleteTree(key.get(), std::string(child.c_str(), size), false));
   }
   key.reset();
   status = platform.deleteKey(parent, name.c_str());
@@ -122,7 +125,7 @@ Result DeleteTree(HKEY parent, const std::string& name) {
 Result RegisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries);
 
 Result RegisterKey(HKEY parent, const ScriptEntry& entry) {
-  if (entry.flag == KeyFlag::ForceRemove) RETURN_IF_FAILED(DeleteTree(parent, entry.name));
+  if (entry.flag == KeyFlag::ForceRemove) RETURN_IF_FAILED(DeleteTree(parent, entry.name, true));
   UniqueKey key;
   const char* name = entry.name.c_str();
   LONG status = platform.openKey(parent, name, 0, KEY_READ | KEY_WRITE, key.put());

@@ -210,3 +210,33 @@ TEST_F(RegistryTest, FailuresBeforeTheScriptRunsTouchNothing) {
   EXPECT_EQ(S_OK, RegisterModule(true));
   EXPECT_EQ(fakePath, StringValue(HKEY_CLASSES_ROOT, kServerKey, ""));
 }
+
+TEST_F(RegistryTest, ASubkeyTheAnsiCodePageCannotNameFailsRegistrationInsteadOfHanging) {
+  LoadedModule module(ModulePath());
+  ASSERT_EQ(S_OK, module.Register());
+  const std::wstring foreign = L"CLSID\\{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}\\\x4E2D\x6587";
+  UniqueKey created;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CLASSES_ROOT, foreign.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                                             created.put(), nullptr));
+  created.reset();
+  struct RemoveForeign {
+    const std::wstring& path;
+    ~RemoveForeign() { ::RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str()); }
+  } removeForeign{foreign};
+  // Only meaningful where the ANSI listing gives a name that opens nothing.
+  UniqueKey classKey;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ, classKey.put()));
+  bool unreachable = false;
+  char name[512];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof(name);
+    if (::RegEnumKeyExA(classKey.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    UniqueKey child;
+    unreachable = unreachable || ::RegOpenKeyExA(classKey.get(), name, 0, KEY_READ, child.put()) != ERROR_SUCCESS;
+  }
+  classKey.reset();
+  if (!unreachable) GTEST_SKIP() << "the ANSI code page spells the name";
+
+  EXPECT_EQ(kFileNotFound, module.Register());
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
