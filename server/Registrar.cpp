@@ -143,10 +143,10 @@ bool RootFromName(const Token& token, ScriptRoot& root) {
     const char* name;
     ScriptRoot root;
   } kRoots[] = {
-      {"HKCR", ScriptRoot::ClassesRoot},   {"HKEY_CLASSES_ROOT", ScriptRoot::ClassesRoot},
-      {"HKCU", ScriptRoot::CurrentUser},   {"HKEY_CURRENT_USER", ScriptRoot::CurrentUser},
-      {"HKLM", ScriptRoot::LocalMachine},  {"HKEY_LOCAL_MACHINE", ScriptRoot::LocalMachine},
-      {"HKU", ScriptRoot::Users},          {"HKEY_USERS", ScriptRoot::Users},
+      {"HKCR", ScriptRoot::ClassesRoot},  {"HKEY_CLASSES_ROOT", ScriptRoot::ClassesRoot},
+      {"HKCU", ScriptRoot::CurrentUser},  {"HKEY_CURRENT_USER", ScriptRoot::CurrentUser},
+      {"HKLM", ScriptRoot::LocalMachine}, {"HKEY_LOCAL_MACHINE", ScriptRoot::LocalMachine},
+      {"HKU", ScriptRoot::Users},         {"HKEY_USERS", ScriptRoot::Users},
   };
   for (const auto& entry : kRoots) {
     if (token.Is(entry.name)) {

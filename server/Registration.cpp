@@ -86,10 +86,14 @@ Result LoadScript(const char*& text, size_t& length) {
 
 HKEY RootKey(ScriptRoot root) {
   switch (root) {
-    case ScriptRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case ScriptRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case ScriptRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case ScriptRoot::Users: return HKEY_USERS;
+    case ScriptRoot::ClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case ScriptRoot::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case ScriptRoot::LocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case ScriptRoot::Users:
+      return HKEY_USERS;
   }
   return HKEY_CLASSES_ROOT;
 }

@@ -4,13 +4,13 @@
 // The text is handed over in a buffer of exactly its size: a read past it
 // is caught by the address sanitizer. A script that is accepted must give a
 // tree that a written-out copy reproduces exactly.
+#include "server/Registrar.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "server/Registrar.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ class Generator {
     for (int count = Take() % 4; count > 0; --count) {
       const uint8_t step = Take();
       if (mutate_ && step % 16 == 0) {
-        static const char* const kWrong[] = {"{", "}", "=", "s", "val", "NoRemove", "'", "'x", "%nope%", "%MODULE",
-                                             "\x81", "A\\B", "''", "= d '1'", "= s x"};
+        static const char* const kWrong[] = {"{",      "}",       "=",    "s",    "val", "NoRemove", "'",    "'x",
+                                             "%nope%", "%MODULE", "\x81", "A\\B", "''",  "= d '1'",  "= s x"};
         out_ += Pick(kWrong);
         out_ += " ";
         continue;
@@ -86,14 +86,14 @@ class Generator {
   }
 
   void Name() {
-    static const char* const kNames[] = {"Key", "'a b'", "%SHELLEXT_CLSID%", "'it''s'", "x%%y", "'val'",
-                                         "InprocServer32", "'%APPID%x'", "'{'"};
+    static const char* const kNames[] = {"Key",   "'a b'",          "%SHELLEXT_CLSID%", "'it''s'", "x%%y",
+                                         "'val'", "InprocServer32", "'%APPID%x'",       "'{'"};
     out_ += Pick(kNames);
   }
 
   void Text() {
-    static const char* const kTexts[] = {"'x'", "'%MODULE%'", "'it''s'", "'%%'", "''", "'%module_raw%'",
-                                         "'%SHELLEXT_CLSID%'"};
+    static const char* const kTexts[] = {"'x'", "'%MODULE%'",     "'it''s'",           "'%%'",
+                                         "''",  "'%module_raw%'", "'%SHELLEXT_CLSID%'"};
     out_ += Pick(kTexts);
   }
 

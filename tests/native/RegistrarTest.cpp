@@ -150,26 +150,26 @@ TEST(Registrar, QuotedTextsKeepBlanksDoubledQuotesAndKeywords) {
 
 TEST(Registrar, MalformedScriptsAreRefused) {
   const char* const cases[] = {
-      "HKCR { A\\B }",                 // key name with "\"
-      "HKCR { 'A\\B' = s 'x' }",       // quoted too
-      "HKCR { '' }",                   // empty key name would be the parent itself
-      "HKXX { A }",                    // unknown root
-      "'HKCR' { A }",                  // quoted root
-      "HKCR A",                        // no block after the root
-      "HKCR { A { B }",                // unterminated block
-      "HKCR { A = s 'x }",             // unterminated text
-      "HKCR { A = s x }",              // text not quoted
-      "HKCR { A = d '1' }",            // only string values
-      "HKCR { A = }",                  // no type
-      "HKCR { A { val V } }",          // val without a value
-      "HKCR { A { val = s 'x' } }",    // val without a name
-      "HKCR { val V = s 'x' }",        // val on the root itself
-      "HKCR { NoRemove }",             // flag without a key
-      "HKCR { NoRemove { } }",         // flag before a brace
-      "HKCR { = s 'x' }",              // value without a key
-      "HKCR { A } }",                  // stray closing brace
+      "HKCR { A\\B }",               // key name with "\"
+      "HKCR { 'A\\B' = s 'x' }",     // quoted too
+      "HKCR { '' }",                 // empty key name would be the parent itself
+      "HKXX { A }",                  // unknown root
+      "'HKCR' { A }",                // quoted root
+      "HKCR A",                      // no block after the root
+      "HKCR { A { B }",              // unterminated block
+      "HKCR { A = s 'x }",           // unterminated text
+      "HKCR { A = s x }",            // text not quoted
+      "HKCR { A = d '1' }",          // only string values
+      "HKCR { A = }",                // no type
+      "HKCR { A { val V } }",        // val without a value
+      "HKCR { A { val = s 'x' } }",  // val without a name
+      "HKCR { val V = s 'x' }",      // val on the root itself
+      "HKCR { NoRemove }",           // flag without a key
+      "HKCR { NoRemove { } }",       // flag before a brace
+      "HKCR { = s 'x' }",            // value without a key
+      "HKCR { A } }",                // stray closing brace
       "}",
-      "HKCR { A = s 'x' = s 'y' }",    // two default values
+      "HKCR { A = s 'x' = s 'y' }",  // two default values
   };
   for (const char* text : cases) {
     std::vector<ScriptBlock> blocks;

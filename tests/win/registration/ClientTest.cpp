@@ -1,8 +1,7 @@
 // Wine's own clients of the registration: regsvr32 and COM activation.
-#include <windows.h>
-#include <objbase.h>
-
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <windows.h>
 
 #include "RegistryFixture.h"
 #include "server/Guids.h"

@@ -1,8 +1,7 @@
 // DllRegisterServer and DllUnregisterServer against the real registry, and
 // the failure rows through the registration's platform table.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 

@@ -49,18 +49,18 @@ std::string StringValue(HKEY root, const std::string& path, const std::string& n
 
 void CreateKey(HKEY root, const std::string& path) {
   UniqueKey key;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                             key.put(), nullptr))
+  ASSERT_EQ(ERROR_SUCCESS,
+            ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr))
       << path;
 }
 
 void SetStringValue(HKEY root, const std::string& path, const std::string& name, const std::string& data) {
   UniqueKey key;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                             key.put(), nullptr));
-  ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
-                                            reinterpret_cast<const BYTE*>(data.c_str()),
-                                            static_cast<DWORD>(data.size() + 1)));
+  ASSERT_EQ(ERROR_SUCCESS,
+            ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            ::RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>(data.size() + 1)));
 }
 
 void DeleteTree(HKEY root, const std::string& path) { ::SHDeleteKeyA(root, path.c_str()); }

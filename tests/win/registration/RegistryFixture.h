@@ -3,9 +3,8 @@
 // settings key) back the way it found them, so that other test programs
 // see the registry unchanged.
 #pragma once
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <utility>
