@@ -37,7 +37,7 @@ Result StatusResult(LONG status) { return ResultFromError(static_cast<uint32_t>(
 
 Result ClassIdText(std::string& text) {
   WCHAR wide[40];
-  if (::StringFromGUID2(CLSID_CShellExt, wide, 40) == 0) return TRACE_FAILURE(kResultFail);
+  if (::StringFromGUID2(CLSID_CShellExt, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
   const UINT codePage = ConversionCodePage();
   const int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return TRACE_FAILURE(LastErrorResult());
