@@ -1,3 +1,219 @@
 #include "server/Registration.h"
 
-HRESULT RegisterModule(bool) { return E_NOTIMPL; }
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "server/ComTry.h"
+#include "server/ErrorReturn.h"
+#include "server/Guids.h"
+#include "server/Handles.h"
+#include "server/Module.h"
+#include "server/Registrar.h"
+
+namespace {
+
+static constexpr const char* kUnit = kUnitShellExt;
+
+constexpr WORD kScriptResourceId = 101;
+constexpr DWORD kModulePathChars = MAX_PATH;
+// Key names hold at most 255 characters, each at most two bytes in a
+// double-byte ANSI code page.
+constexpr DWORD kKeyNameBytes = 2 * 255 + 1;
+
+RegistrationPlatform platform = {
+    ::GetModuleFileNameA, ::FindResourceA, ::RegOpenKeyExA,   ::RegCreateKeyExA,
+    ::RegSetValueExA,     ::RegDeleteKeyA, ::RegDeleteValueA, ::RegEnumKeyExA,
+};
+
+// A failed call's last error; a call that failed without one still fails.
+Result LastErrorResult() {
+  const DWORD error = ::GetLastError();
+  return error != 0 ? ResultFromError(error) : kResultFail;
+}
+
+Result StatusResult(LONG status) { return ResultFromError(static_cast<uint32_t>(status)); }
+
+Result ClassIdText(std::string& text) {
+  WCHAR wide[40];
+  if (::StringFromGUID2(CLSID_CShellExt, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
+  const UINT codePage = ConversionCodePage();
+  const int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return TRACE_FAILURE(LastErrorResult());
+  text.assign(static_cast<size_t>(bytes), '\0');
+  if (::WideCharToMultiByte(codePage, 0, wide, -1, &text[0], bytes, nullptr, nullptr) <= 0)
+    return TRACE_FAILURE(LastErrorResult());
+  text.resize(static_cast<size_t>(bytes) - 1);
+  return kResultOk;
+}
+
+Result ModulePath(std::string& path) {
+  char buffer[kModulePathChars];
+  ::SetLastError(0);
+  const DWORD length = platform.getModuleFileName(ModuleInstance(), buffer, kModulePathChars);
+  if (length == 0) return TRACE_FAILURE(LastErrorResult());
+  // A full buffer means the path was cut short.
+  if (length >= kModulePathChars) return TRACE_FAILURE(ResultFromError(ERROR_INSUFFICIENT_BUFFER));
+  path.assign(buffer, length);
+  return kResultOk;
+}
+
+Result BuildVariables(std::vector<ScriptVariable>& variables) {
+  std::string classId;
+  std::string module;
+  RETURN_IF_FAILED(ClassIdText(classId));
+  RETURN_IF_FAILED(ModulePath(module));
+  variables = {{"SHELLEXT_CLSID", classId}, {"Module", module}, {"Module_Raw", module}, {"APPID", ""}};
+  return kResultOk;
+}
+
+// The script stays in the module's mapped image; the reader is given its
+// exact size and never reads beyond it.
+Result LoadScript(const char*& text, size_t& length) {
+  const HMODULE module = ModuleInstance();
+  const HRSRC info = platform.findResource(module, MAKEINTRESOURCEA(kScriptResourceId), "REGISTRY");
+  if (!info) return TRACE_FAILURE(LastErrorResult());
+  const HGLOBAL data = ::LoadResource(module, info);
+  if (!data) return TRACE_FAILURE(LastErrorResult());
+  const DWORD size = ::SizeofResource(module, info);
+  const void* bytes = ::LockResource(data);
+  if (size == 0 || !bytes) return TRACE_FAILURE(LastErrorResult());
+  text = static_cast<const char*>(bytes);
+  length = size;
+  return kResultOk;
+}
+
+HKEY RootKey(ScriptRoot root) {
+  switch (root) {
+    case ScriptRoot::ClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case ScriptRoot::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case ScriptRoot::LocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case ScriptRoot::Users:
+      return HKEY_USERS;
+  }
+  return HKEY_CLASSES_ROOT;
+}
+
+Result SetString(HKEY key, const char* name, const std::string& data) {
+  const LONG status = platform.setValue(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                        static_cast<DWORD>(data.size() + 1));
+  return status == ERROR_SUCCESS ? kResultOk : TRACE_FAILURE(StatusResult(status));
+}
+
+// Deletes a key with all its subkeys, depth first. Only the key the script
+// names may be missing: a subkey that was listed but cannot be opened (a
+// name the ANSI code page cannot spell) fails the run instead of being
+// listed again and again.
+Result DeleteTree(HKEY parent, const std::string& name, bool mayBeMissing) {
+  UniqueKey key;
+  LONG status = platform.openKey(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.put());
+  if (status == ERROR_FILE_NOT_FOUND && mayBeMissing) return kResultOk;
+  if (status != ERROR_SUCCESS) return TRACE_FAILURE(StatusResult(status));
+  std::string child(kKeyNameBytes, '\0');
+  for (;;) {
+    DWORD size = kKeyNameBytes;
+    status = platform.enumKey(key.get(), 0, &child[0], &size, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return TRACE_FAILURE(StatusResult(status));
+    RETURN_IF_FAILED(DeleteTree(key.get(), std::string(child.c_str(), size), false));
+  }
+  key.reset();
+  status = platform.deleteKey(parent, name.c_str());
+  return status == ERROR_SUCCESS ? kResultOk : TRACE_FAILURE(StatusResult(status));
+}
+
+Result RegisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries);
+
+Result RegisterKey(HKEY parent, const ScriptEntry& entry) {
+  if (entry.flag == KeyFlag::ForceRemove) RETURN_IF_FAILED(DeleteTree(parent, entry.name, true));
+  UniqueKey key;
+  const char* name = entry.name.c_str();
+  LONG status = platform.openKey(parent, name, 0, KEY_READ | KEY_WRITE, key.put());
+  if (status != ERROR_SUCCESS) status = platform.openKey(parent, name, 0, KEY_READ, key.put());
+  if (status != ERROR_SUCCESS)
+    status = platform.createKey(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
+                                key.put(), nullptr);
+  if (status != ERROR_SUCCESS) return TRACE_FAILURE(StatusResult(status));
+  if (entry.hasData) RETURN_IF_FAILED(SetString(key.get(), nullptr, entry.data));
+  return RegisterEntries(key.get(), entry.children);
+}
+
+Result RegisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries) {
+  for (const ScriptEntry& entry : entries) {
+    if (entry.isValue)
+      RETURN_IF_FAILED(SetString(parent, entry.name.c_str(), entry.data));
+    else
+      RETURN_IF_FAILED(RegisterKey(parent, entry));
+  }
+  return kResultOk;
+}
+
+Result UnregisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries);
+
+Result UnregisterKey(HKEY parent, const ScriptEntry& entry) {
+  bool hasValues = false;
+  for (const ScriptEntry& child : entry.children) hasValues = hasValues || child.isValue;
+  {
+    // Deleting a named value needs the right to change the key.
+    UniqueKey key;
+    const LONG status =
+        platform.openKey(parent, entry.name.c_str(), 0, KEY_READ | (hasValues ? KEY_SET_VALUE : 0), key.put());
+    if (status != ERROR_SUCCESS) return TRACE_FAILURE(StatusResult(status));
+    RETURN_IF_FAILED(UnregisterEntries(key.get(), entry.children));
+  }
+  if (entry.flag == KeyFlag::NoRemove) return kResultOk;
+  const LONG status = platform.deleteKey(parent, entry.name.c_str());
+  return status == ERROR_SUCCESS ? kResultOk : TRACE_FAILURE(StatusResult(status));
+}
+
+Result UnregisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries) {
+  for (const ScriptEntry& entry : entries) {
+    if (entry.isValue) {
+      const LONG status = platform.deleteValue(parent, entry.name.c_str());
+      if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return TRACE_FAILURE(StatusResult(status));
+    } else {
+      RETURN_IF_FAILED(UnregisterKey(parent, entry));
+    }
+  }
+  return kResultOk;
+}
+
+Result RunScript(const std::vector<ScriptBlock>& blocks, bool registering) {
+  for (const ScriptBlock& block : blocks) {
+    const HKEY root = RootKey(block.root);
+    if (!registering) {
+      RETURN_IF_FAILED(UnregisterEntries(root, block.entries));
+      continue;
+    }
+    const Result result = RegisterEntries(root, block.entries);
+    if (Failed(result)) {
+      // Take back what this block did; completed blocks stay registered
+      // and later ones are not run. The first failure is the answer.
+      const Result undone = UnregisterEntries(root, block.entries);
+      if (Failed(undone)) TRACE_FAILURE(undone);
+      return TRACE_FAILURE(result);
+    }
+  }
+  return kResultOk;
+}
+
+}  // namespace
+
+RegistrationPlatform& RegistrationPlatformTable() { return platform; }
+
+HRESULT RegisterModule(bool registering) {
+  COM_TRY_BEGIN
+  std::vector<ScriptVariable> variables;
+  RETURN_IF_FAILED(BuildVariables(variables));
+  const char* text = nullptr;
+  size_t length = 0;
+  RETURN_IF_FAILED(LoadScript(text, length));
+  std::vector<ScriptBlock> blocks;
+  RETURN_IF_FAILED(ParseRegistrationScript(text, length, variables, blocks));
+  return RunScript(blocks, registering);
+  COM_TRY_END
+}

@@ -1,0 +1,94 @@
+// What the registration tests share: reading keys and values, the module's
+// exports, and a fixture that puts the registration entries (and the
+// settings key) back the way it found them, so that other test programs
+// see the registry unchanged.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TestSupport.h"
+#include "server/Handles.h"
+#include "server/Registration.h"
+
+namespace registration_tests {
+
+constexpr char kClassId[] = "{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
+constexpr char kHandlerKey[] = "Folder\\shellex\\ContextMenuHandlers\\Varnoke";
+constexpr char kClassKey[] = "CLSID\\{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
+constexpr char kServerKey[] = "CLSID\\{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}\\InprocServer32";
+constexpr char kSettingsKey[] = "Software\\Thandrel\\Varnoke";
+constexpr HRESULT kFileNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+
+bool KeyExists(HKEY root, const std::string& path);
+// Number of subkeys and values of a key; -1 when it cannot be opened.
+int SubkeyCount(HKEY root, const std::string& path);
+int ValueCount(HKEY root, const std::string& path);
+// A REG_SZ value ("" names the default value); `found` tells whether it is
+// there with that type.
+std::string StringValue(HKEY root, const std::string& path, const std::string& name, bool* found = nullptr);
+void SetStringValue(HKEY root, const std::string& path, const std::string& name, const std::string& data);
+void CreateKey(HKEY root, const std::string& path);
+void DeleteTree(HKEY root, const std::string& path);
+
+// The parents that unregistration keeps.
+void ExpectParentKeysKept();
+// The complete set of entries of one registration from `modulePath`.
+void ExpectRegistered(const std::string& modulePath);
+// None of the entries is left.
+void ExpectUnregistered();
+
+// A copy of Varnoke.dll (or the built one), loaded, with its two
+// registration exports.
+class LoadedModule {
+ public:
+  explicit LoadedModule(const std::string& path);
+  HRESULT Register() const;
+  HRESULT Unregister() const;
+  const std::string& path() const { return path_; }
+  void Free() { library_.reset(); }
+
+ private:
+  std::string path_;
+  UniqueLibrary library_;
+  HRESULT(WINAPI* register_)() = nullptr;
+  HRESULT(WINAPI* unregister_)() = nullptr;
+};
+
+// Runs a program inside this Wine and waits for it; returns its exit code
+// (or 0xFFFFFFFF when it could not be started or did not end in time).
+DWORD RunAndWait(const std::string& commandLine);
+
+// A key tree with its values, to put back after a test.
+struct KeyTree {
+  struct Value {
+    std::string name;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+  };
+  bool exists = false;
+  std::vector<Value> values;
+  std::vector<std::pair<std::string, KeyTree>> subkeys;
+};
+KeyTree ReadTree(HKEY root, const std::string& path);
+void WriteTree(HKEY root, const std::string& path, const KeyTree& tree);
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  struct Saved {
+    HKEY root;
+    std::string path;
+    KeyTree tree;
+  };
+  std::vector<Saved> saved_;
+  RegistrationPlatform platform_ = {};
+};
+
+}  // namespace registration_tests
