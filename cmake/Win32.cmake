@@ -74,8 +74,10 @@ foreach(dir ${test_dirs})
     add_dependencies(${area}_tests Varnoke)
     gtest_add_tests(TARGET ${area}_tests SOURCES ${srcs} TEST_PREFIX "${area}." TEST_LIST added)
     set_tests_properties(${added} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
+    # Registration meets regsvr32 and COM activation, other processes, in the
+    # real HKEY_CURRENT_USER and HKEY_CLASSES_ROOT: those tests run one at a time.
     if(area STREQUAL "registration")
-      set_tests_properties(${added} PROPERTIES RESOURCE_LOCK registry)
+      set_tests_properties(${added} PROPERTIES RESOURCE_LOCK registry ENVIRONMENT VARNOKE_SHARED_HKCU=1)
     endif()
   endif()
 endforeach()
