@@ -388,9 +388,9 @@ struct Window {
 
 Window window;
 
-void SetStatus(const std::string& text) { SendMessageA(window.status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+void SetStatus(const std::string& text) { SetWindowTextA(window.status, text.c_str()); }
 
-void SetStatusWide(const WCHAR* text) { SendMessageW(window.status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text)); }
+void SetStatusWide(const WCHAR* text) { SetWindowTextW(window.status, text); }
 
 void ShowHelpFor(HMENU menu, UINT item, UINT flags) {
   if (flags == 0xFFFF && !menu) {
@@ -503,6 +503,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       // Owner-drawn items are the handler's only when their ids are.
       if (message == WM_MEASUREITEM && !handler->Owns(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemID)) break;
       if (message == WM_DRAWITEM && !handler->Owns(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->itemID)) break;
+      // Typed characters in the shell's own menu are its mnemonics.
+      if (message == WM_MENUCHAR && reinterpret_cast<HMENU>(lParam) == handler->popup) break;
       LRESULT result = 0;
       if (SUCCEEDED(handler->menu3->HandleMenuMsg2(message, wParam, lParam, &result))) {
         return message == WM_INITMENUPOPUP ? 0 : result;
