@@ -36,6 +36,6 @@ void CShellExt::RunCommandBox() {
   info.lpParameters = settings_.DosBoxParam.c_str();
   info.lpDirectory = folders_.front().c_str();
   info.nShow = SW_SHOWNORMAL;
-  // Failures are shown by the system's own error interface.
-  shellExecuteEx(&info);
+  // Failures are shown to the user by the system's own error interface.
+  if (!shellExecuteEx(&info)) TRACE_FAILURE(ResultFromError(::GetLastError()));
 }

@@ -3,7 +3,11 @@
 #include <cstddef>
 #include <cstring>
 
+#include "server/ErrorReturn.h"
+
 namespace {
+
+constexpr const char* kUnit = kUnitShellExt;
 
 // Items are described with the menu-item structure as it was before the
 // separate item bitmap existed, which every version of the shell accepts.
@@ -17,6 +21,16 @@ MENUITEMINFOA NewItemInfo(UINT mask, UINT type, UINT id, bool enabled) {
   info.fState = enabled ? 0 : MFS_GRAYED;
   info.wID = id;
   return info;
+}
+
+// A failed insertion leaves the menu without that item; the rest of the menu
+// is still worth showing, so the failure is only traced.
+void Insert(HMENU menu, UINT position, const MENUITEMINFOA& info) {
+  if (!::InsertMenuItemA(menu, position, TRUE, &info)) TRACE_FAILURE(ResultFromError(::GetLastError()));
+}
+
+void Append(HMENU menu, const MENUITEMINFOA& info) {
+  Insert(menu, static_cast<UINT>(::GetMenuItemCount(menu)), info);
 }
 
 }  // namespace
@@ -61,7 +75,7 @@ void FolderMenu::AddItem(UINT id, const MenuItemData& record, bool enabled) {
   records_.push_back(std::make_unique<MenuItemData>(record));
   MENUITEMINFOA info = NewItemInfo(MIIM_STATE | MIIM_ID | MIIM_TYPE | MIIM_DATA, MFT_OWNERDRAW, id, enabled);
   info.dwItemData = reinterpret_cast<ULONG_PTR>(records_.back().get());
-  ::InsertMenuItemA(submenu_.get(), static_cast<UINT>(::GetMenuItemCount(submenu_.get())), TRUE, &info);
+  Append(submenu_.get(), info);
   ++itemCount_;
 }
 
@@ -70,13 +84,13 @@ void FolderMenu::AddTextItem(UINT id, const std::string& text, bool enabled) {
   // The menu copies the text; the buffer only has to live for the call.
   std::string copy = text;
   info.dwTypeData = &copy[0];
-  ::InsertMenuItemA(submenu_.get(), static_cast<UINT>(::GetMenuItemCount(submenu_.get())), TRUE, &info);
+  Append(submenu_.get(), info);
   ++itemCount_;
 }
 
 void FolderMenu::AddSeparator() {
   MENUITEMINFOA info = NewItemInfo(MIIM_STATE | MIIM_TYPE, MFT_SEPARATOR, 0, true);
-  ::InsertMenuItemA(submenu_.get(), static_cast<UINT>(::GetMenuItemCount(submenu_.get())), TRUE, &info);
+  Append(submenu_.get(), info);
 }
 
 void FolderMenu::InsertInto(HMENU hostMenu, UINT position) {
@@ -90,7 +104,7 @@ void FolderMenu::InsertInto(HMENU hostMenu, UINT position) {
     info.dwItemData = reinterpret_cast<ULONG_PTR>(popup);
   else
     info.dwTypeData = popup->caption;
-  ::InsertMenuItemA(hostMenu, position, TRUE, &info);
+  Insert(hostMenu, position, info);
 }
 
 bool FolderMenu::OwnsRecord(const void* data) const {
