@@ -150,6 +150,15 @@ TEST_F(MenuTest, HostListsTheMenuAsTheShellBuildsIt) {
   EXPECT_TRUE(HasLine(out, "Varnoke/Clean\tenabled\ttext\t4\tDelete special files from selected folders.")) << out;
   EXPECT_TRUE(HasLine(out, "Varnoke/Configure...\tenabled\ttext\t1\tConfigure Varnoke.")) << out;
   EXPECT_TRUE(HasLine(out, "Properties\tenabled\ttext\t-\t")) << out;
+
+  WriteSetting("MenuBitmaps", 0u);
+  HostProcess plain("list " + Quoted(a), temp_.Sub("plain.txt"));
+  EXPECT_EQ(0, plain.Wait());
+  const std::string text = plain.Output();
+  EXPECT_TRUE(HasLine(text, "Varnoke\tenabled\ttext+popup\t0\tThandrel Varnoke")) << text;
+  EXPECT_TRUE(HasLine(text, "Varnoke/DOS Box\tenabled\ttext\t2\tRun a DOS command box for the selected folder."))
+      << text;
+  EXPECT_EQ(std::string::npos, text.find("owner-drawn")) << text;
 }
 
 TEST_F(MenuTest, HostInvokesItemsByNameButNotGrayedOnes) {

@@ -203,7 +203,9 @@ HRESULT BuildMenu(const Options& options, Handler& handler) {
   IShellExtInit* init = nullptr;
   hr = CreateHandlerObject(options, &init);
   if (FAILED(hr)) {
-    Fail(options.dll.empty() ? "CoCreateInstance" : "DllGetClassObject/CreateInstance", hr);
+    Fail(options.dll.empty() ? "CoCreateInstance (is the module registered? --dll <path> loads it directly)"
+                             : "DllGetClassObject/CreateInstance",
+         hr);
   } else {
     hr = init->Initialize(parentId, data, nullptr);
     if (FAILED(hr)) Fail("IShellExtInit::Initialize", hr);
