@@ -46,6 +46,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,7 +109,6 @@ std::string WindowsPath(const std::string& path) {
 
 // The handler for one right-click, with the data object and menu it got.
 struct Handler {
-  HMODULE library = nullptr;
   IContextMenu* menu = nullptr;
   IContextMenu3* menu3 = nullptr;
   UINT firstId = kFirstHandlerId;
