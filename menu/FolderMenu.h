@@ -43,6 +43,9 @@ class FolderMenu {
   bool ownerDraw() const { return ownerDraw_; }
   // Record 0 belongs to the popup item (null before SetPopup).
   const std::vector<std::unique_ptr<MenuItemData>>& records() const { return records_; }
+  // True when an item's data points at one of this menu's records: only
+  // those may be read as MenuItemData.
+  bool OwnsRecord(const void* data) const;
 
  private:
   UniqueMenu submenu_;

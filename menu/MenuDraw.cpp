@@ -1,0 +1,173 @@
+#include "menu/MenuDraw.h"
+
+#include <cstddef>
+
+#include "menu/FolderMenu.h"
+#include "server/ErrorReturn.h"
+#include "server/Handles.h"
+#include "server/Module.h"
+
+namespace {
+
+constexpr const char* kUnit = kUnitShellExt;
+
+// The metrics as they were before the padded border width was added: the
+// form every version of the system fills.
+constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+
+constexpr int kMinimumItemHeight = 16;
+constexpr int kCaptionGap = 4;
+
+// Puts a device context's colours and background mode back on every path.
+class ColourScope {
+ public:
+  explicit ColourScope(HDC dc)
+      : dc_(dc), text_(::GetTextColor(dc)), background_(::GetBkColor(dc)), mode_(::GetBkMode(dc)) {}
+  ~ColourScope() {
+    ::SetTextColor(dc_, text_);
+    ::SetBkColor(dc_, background_);
+    ::SetBkMode(dc_, mode_);
+  }
+  ColourScope(const ColourScope&) = delete;
+  ColourScope& operator=(const ColourScope&) = delete;
+
+ private:
+  HDC dc_;
+  COLORREF text_;
+  COLORREF background_;
+  int mode_;
+};
+
+uint32_t ChooseBitmap(const MenuItemData& record, bool highlighted, bool grayed) {
+  if (grayed) return highlighted ? record.bitmapGrayedHighlighted : record.bitmapGrayed;
+  return highlighted ? record.bitmapHighlighted : record.bitmapNormal;
+}
+
+void DrawCaption(HDC dc, const char* caption, RECT& rect) {
+  ::DrawTextA(dc, caption, ::lstrlenA(caption), &rect, DT_EXPANDTABS);
+}
+
+}  // namespace
+
+int MeasureMenuItem(MEASUREITEMSTRUCT* request) {
+  if (request->CtlType != ODT_MENU) return 1;
+  const auto* record = reinterpret_cast<const MenuItemData*>(request->itemData);
+
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = kNonClientMetricsSize;
+  if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
+  UniqueFont font(::CreateFontIndirectA(&metrics.lfMenuFont));
+  if (!font) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
+  WindowDC screen(nullptr);
+  if (!screen) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
+  SIZE extent = {};
+  {
+    SelectionScope selectFont(screen.get(), font.get());
+    ::GetTextExtentPoint32A(screen.get(), record->caption, ::lstrlenA(record->caption), &extent);
+  }
+  request->itemWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXMENUCHECK) + extent.cx + kCaptionGap);
+  const int height = extent.cy + 6;
+  request->itemHeight = static_cast<UINT>(height < kMinimumItemHeight ? kMinimumItemHeight : height);
+  return 1;
+}
+
+int DrawMenuItem(const DRAWITEMSTRUCT* request) {
+  if (request->CtlType != ODT_MENU) return 1;
+  const auto* record = reinterpret_cast<const MenuItemData*>(request->itemData);
+  HDC dc = request->hDC;
+  const RECT& item = request->rcItem;
+  const bool highlighted = (request->itemState & ODS_SELECTED) != 0;
+  const bool grayed = (request->itemState & ODS_GRAYED) != 0;
+
+  ColourScope restoreColours(dc);
+  ::SetTextColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+  ::SetBkColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHT : COLOR_MENU));
+  const int textLeft = item.left + ::GetSystemMetrics(SM_CXMENUCHECK) + kCaptionGap;
+  ::ExtTextOutA(dc, textLeft, item.top, ETO_OPAQUE | ETO_CLIPPED, &item, nullptr, 0, nullptr);
+
+  const uint32_t id = ChooseBitmap(*record, highlighted, grayed) & 0xFFFF;
+  UniqueBitmap bitmap(::LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)));
+  if (!bitmap) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
+  BITMAP info = {};
+  ::GetObjectA(bitmap.get(), sizeof(info), &info);
+  const int itemHeight = item.bottom - item.top;
+  // The pictures sit in the check-mark column at the menu's left edge.
+  DrawTransparentBitmap(dc, bitmap.get(), 0, item.top + (itemHeight - info.bmHeight) / 2, kMenuBitmapKey);
+
+  SIZE extent = {};
+  ::GetTextExtentPoint32A(dc, record->caption, ::lstrlenA(record->caption), &extent);
+  const int offset = (itemHeight - extent.cy) / 2;
+  RECT text = {textLeft, item.top + (offset > 0 ? offset : 0), item.right, item.bottom};
+  if (grayed) {
+    // An etched caption: a white shadow one pixel down and right, then the
+    // caption in the gray-text colour; over the highlight only the latter.
+    ::SetBkMode(dc, TRANSPARENT);
+    ::OffsetRect(&text, 1, 1);
+    if (!highlighted) {
+      ::SetTextColor(dc, RGB(255, 255, 255));
+      DrawCaption(dc, record->caption, text);
+    }
+    ::OffsetRect(&text, -1, -1);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+  }
+  DrawCaption(dc, record->caption, text);
+  return 1;
+}
+
+void DrawTransparentBitmap(HDC target, HBITMAP bitmap, int x, int y, COLORREF key) {
+  BITMAP info = {};
+  if (!::GetObjectA(bitmap, sizeof(info), &info)) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return;
+  }
+  const int width = info.bmWidth;
+  const int height = info.bmHeight;
+
+  UniqueMemoryDC source(::CreateCompatibleDC(target));
+  UniqueMemoryDC inverseMask(::CreateCompatibleDC(target));
+  UniqueMemoryDC mask(::CreateCompatibleDC(target));
+  UniqueMemoryDC work(::CreateCompatibleDC(target));
+  UniqueMemoryDC save(::CreateCompatibleDC(target));
+  UniqueBitmap inverseMaskBits(::CreateBitmap(width, height, 1, 1, nullptr));
+  UniqueBitmap maskBits(::CreateBitmap(width, height, 1, 1, nullptr));
+  UniqueBitmap workBits(::CreateCompatibleBitmap(target, width, height));
+  UniqueBitmap saveBits(::CreateCompatibleBitmap(target, width, height));
+  if (!source || !inverseMask || !mask || !work || !save || !inverseMaskBits || !maskBits || !workBits || !saveBits) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return;
+  }
+  // Scopes close before the bitmaps and device contexts above are deleted.
+  SelectionScope selectSource(source.get(), bitmap);
+  SelectionScope selectInverseMask(inverseMask.get(), inverseMaskBits.get());
+  SelectionScope selectMask(mask.get(), maskBits.get());
+  SelectionScope selectWork(work.get(), workBits.get());
+  SelectionScope selectSave(save.get(), saveBits.get());
+  ::SetMapMode(source.get(), ::GetMapMode(target));
+
+  ::BitBlt(save.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+  // Key-colour pixels become 1 in the mask, all others 0.
+  const COLORREF sourceBackground = ::SetBkColor(source.get(), key);
+  ::BitBlt(mask.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+  ::SetBkColor(source.get(), sourceBackground);
+  ::BitBlt(inverseMask.get(), 0, 0, width, height, mask.get(), 0, 0, NOTSRCCOPY);
+  // Work keeps the target where the key colour was and black elsewhere; the
+  // picture with black where the key colour was is painted over it.
+  ::BitBlt(work.get(), 0, 0, width, height, target, x, y, SRCCOPY);
+  ::BitBlt(work.get(), 0, 0, width, height, mask.get(), 0, 0, SRCAND);
+  ::BitBlt(source.get(), 0, 0, width, height, inverseMask.get(), 0, 0, SRCAND);
+  ::BitBlt(work.get(), 0, 0, width, height, source.get(), 0, 0, SRCPAINT);
+  ::BitBlt(target, x, y, width, height, work.get(), 0, 0, SRCCOPY);
+  ::BitBlt(source.get(), 0, 0, width, height, save.get(), 0, 0, SRCCOPY);
+}

@@ -1,0 +1,212 @@
+// The shell-like host (host.exe) run as its own process against the built
+// module: the menu it prints, the items it invokes, and the open menu on
+// the screen.
+#include <algorithm>
+#include <vector>
+
+#include "MenuTestSupport.h"
+#include "server/Module.h"
+
+using namespace menu_test;
+using testing_support::Exists;
+using testing_support::ProgramDirectory;
+using testing_support::ReadFileBytes;
+
+namespace {
+
+// A host process whose output goes to a file (a pipe could be held open by
+// programs it starts).
+class HostProcess {
+ public:
+  HostProcess(const std::string& arguments, const std::string& outputFile) : output_(outputFile) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    std::string command = "\"" + ProgramDirectory() + "\\host.exe\" --dll \"" + testing_support::ModulePath() +
+                          "\" " + arguments;
+    started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                              &process_) != FALSE;
+    CloseHandle(out);
+  }
+  ~HostProcess() {
+    if (!started_) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+  }
+  HostProcess(const HostProcess&) = delete;
+  HostProcess& operator=(const HostProcess&) = delete;
+
+  bool started() const { return started_; }
+  // The exit code, or -1 when the process is still running after the wait.
+  int Wait(DWORD ms = 30000) {
+    if (!started_ || WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return static_cast<int>(code);
+  }
+  std::string Output() const { return ReadFileBytes(output_); }
+
+ private:
+  std::string output_;
+  PROCESS_INFORMATION process_ = {};
+  bool started_ = false;
+};
+
+constexpr int kCoveredColumns = 3;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool HasLine(const std::string& output, const std::string& line) {
+  return output.find(line + "\r\n") != std::string::npos || output.find(line + "\n") != std::string::npos;
+}
+
+// The screen as 32-bit pixels (top row first).
+std::vector<COLORREF> CaptureScreen(int& width, int& height) {
+  width = GetSystemMetrics(SM_CXSCREEN);
+  height = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<COLORREF> pixels;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+
+  const auto* raw = static_cast<const DWORD*>(bits);
+  for (int i = 0; i < width * height; ++i)
+    pixels.push_back(RGB((raw[i] >> 16) & 0xFF, (raw[i] >> 8) & 0xFF, raw[i] & 0xFF));
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// Whether the module's bitmap appears on the screen: its own pixels where it
+// has a picture, and the background (in part: the menu's margin lies
+// under the picture too) where it has the key colour. Wine's menu frame and
+// margin cover the three leftmost columns of the pictures, which sit at the
+// left edge of the menu's surface.
+bool ScreenShowsBitmap(const std::vector<COLORREF>& screen, int width, int height, UINT id, COLORREF background) {
+  HBITMAP bitmap = LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id));
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 16;
+  info.bmiHeader.biHeight = -16;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  DWORD raw[256] = {};
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, bitmap, 0, 16, raw, &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(bitmap);
+  COLORREF own[256];
+  for (int i = 0; i < 256; ++i) own[i] = RGB((raw[i] >> 16) & 0xFF, (raw[i] >> 8) & 0xFF, raw[i] & 0xFF);
+  for (int y = 0; y + 16 <= height; ++y) {
+    for (int x = 0; x + 16 <= width; ++x) {
+      bool match = true;
+      int background_seen = 0;
+      for (int i = 0; i < 256 && match; ++i) {
+        if (i % 16 < kCoveredColumns) continue;
+        const COLORREF seen = screen[(y + i / 16) * width + x + i % 16];
+        if (own[i] == RGB(255, 0, 255))
+          background_seen += seen == background;
+        else
+          match = seen == own[i];
+      }
+      if (match && background_seen >= 16) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST_F(MenuTest, HostListsTheMenuAsTheShellBuildsIt) {
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  HostProcess host("list " + Quoted(a) + " " + Quoted(b), temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+  EXPECT_EQ(0, host.Wait());
+  const std::string out = host.Output();
+  EXPECT_TRUE(HasLine(out, "Open\tenabled\ttext\t-\t")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke\tenabled\towner-drawn+popup\t0\tThandrel Varnoke")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/DOS Box\tgrayed\towner-drawn\t2\tRun a DOS command box for the selected folder."))
+      << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/Delete\tenabled\towner-drawn\t3\tDelete selected folders.")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/Clean\tenabled\ttext\t4\tDelete special files from selected folders.")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/Configure...\tenabled\ttext\t1\tConfigure Varnoke.")) << out;
+  EXPECT_TRUE(HasLine(out, "Properties\tenabled\ttext\t-\t")) << out;
+
+  WriteSetting("MenuBitmaps", 0u);
+  HostProcess plain("list " + Quoted(a), temp_.Sub("plain.txt"));
+  EXPECT_EQ(0, plain.Wait());
+  const std::string text = plain.Output();
+  EXPECT_TRUE(HasLine(text, "Varnoke\tenabled\ttext+popup\t0\tThandrel Varnoke")) << text;
+  EXPECT_TRUE(HasLine(text, "Varnoke/DOS Box\tenabled\ttext\t2\tRun a DOS command box for the selected folder."))
+      << text;
+  EXPECT_EQ(std::string::npos, text.find("owner-drawn")) << text;
+}
+
+TEST_F(MenuTest, HostInvokesItemsByNameButNotGrayedOnes) {
+  WriteSetting("DosBoxParam", std::string("/c echo host> marker.txt"));
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  const std::string marker = a + "\\marker.txt";
+  {
+    HostProcess grayed("invoke \"DOS Box\" " + Quoted(a) + " " + Quoted(b), temp_.Sub("grayed.txt"));
+    EXPECT_EQ(3, grayed.Wait());
+    HostProcess missing("invoke Nothing " + Quoted(a), temp_.Sub("missing.txt"));
+    EXPECT_EQ(3, missing.Wait());
+  }
+  Sleep(500);
+  EXPECT_FALSE(Exists(marker));
+  HostProcess host("invoke \"Varnoke/DOS Box\" " + Quoted(a), temp_.Sub("out.txt"));
+  EXPECT_EQ(0, host.Wait());
+  for (int i = 0; i < 300 && ReadFileBytes(marker).size() < 6; ++i) Sleep(100);
+  EXPECT_EQ("host\r\n", ReadFileBytes(marker));
+}
+
+TEST_F(MenuTest, HostShowsTheOpenMenuWithBitmapsAndHelpText) {
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  const std::string ready = temp_.Sub("ready");
+  HostProcess host("--ready " + Quoted(ready) + " --hold 30000 shot Varnoke/Delete " + Quoted(a) + " " + Quoted(b),
+                   temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+  for (int i = 0; i < 300 && !Exists(ready); ++i) Sleep(100);
+  ASSERT_TRUE(Exists(ready)) << host.Output();
+
+  HWND window = FindWindowA("VarnokeShellHost", nullptr);
+  ASSERT_NE(nullptr, window);
+  HWND status = FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr);
+  char help[128] = {};
+  SendMessageTimeoutA(status, WM_GETTEXT, sizeof(help), reinterpret_cast<LPARAM>(help), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
+  EXPECT_STREQ("Delete selected folders.", help);
+
+  int width = 0, height = 0;
+  const std::vector<COLORREF> screen = CaptureScreen(width, height);
+  const COLORREF menu = GetSysColor(COLOR_MENU);
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  EXPECT_TRUE(ScreenShowsBitmap(screen, width, height, 210, highlight)) << "highlighted Delete";
+  EXPECT_TRUE(ScreenShowsBitmap(screen, width, height, 207, menu)) << "grayed DOS Box";
+  EXPECT_TRUE(ScreenShowsBitmap(screen, width, height, 202, highlight)) << "highlighted Varnoke popup";
+  EXPECT_FALSE(ScreenShowsBitmap(screen, width, height, 209, menu)) << "Delete drawn as not highlighted";
+
+  DeleteFileA(ready.c_str());
+  EXPECT_EQ(0, host.Wait());
+}

@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""Draws the twelve 16x16 menu bitmaps (resources 201-212) and writes them as
+BMP files under resources/bitmaps/.
+
+Each picture is a character grid; every character names a part of the
+picture, and each part has one colour per variant:
+  normal, highlighted (a white silhouette for the highlight colour),
+  grayed, grayed highlighted.
+None stands for the see-through key colour, magenta.
+
+The Varnoke mark is 24 bits per pixel (its fill is a gradient); "DOS Box"
+and "Delete" use the 16 standard colours.
+
+Usage: tools/make_bitmaps.py [output folder]   (default resources/bitmaps)
+"""
+import os
+import struct
+import sys
+
+KEY = (255, 0, 255)
+BLACK = (0, 0, 0)
+NAVY = (0, 0, 128)
+GREY = (128, 128, 128)
+SILVER = (192, 192, 192)
+WHITE = (255, 255, 255)
+
+# The 16 standard colours, in the order of the system palette.
+PALETTE16 = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+]
+
+VARIANTS = ("normal", "highlighted", "grayed", "grayed highlighted")
+
+# The Varnoke mark: a rounded tile with a "V" cut out of it and a spark.
+MARK = [
+    "................",
+    "...##########...",
+    "..#oooooooooo#..",
+    ".#oooooooooo*o#.",
+    ".#oVVooooooVVo#.",
+    ".#oVVooooooVVo#.",
+    ".#ooVVooooVVoo#.",
+    ".#ooVVooooVVoo#.",
+    ".#oooVVooVVooo#.",
+    ".#oooVVooVVooo#.",
+    ".#ooooVVVVoooo#.",
+    ".#ooooVVVVoooo#.",
+    ".#oooooVVooooo#.",
+    "..#oooooooooo#..",
+    "...##########...",
+    "................",
+]
+
+
+def mark_fill(row, col):
+    # Teal at the top running into deep blue at the bottom.
+    t = row / 15.0
+    return (int(0 + 10 * t), int(150 - 90 * t), int(170 + 40 * t))
+
+
+MARK_PARTS = {
+    ".": (None, None, None, None),
+    "#": ((0, 40, 90), WHITE, GREY, SILVER),
+    "o": (mark_fill, None, SILVER, None),
+    "V": (WHITE, WHITE, WHITE, SILVER),
+    "*": ((255, 220, 60), WHITE, WHITE, SILVER),
+}
+
+# A command-prompt window: frame, title bar with buttons, black body with a
+# prompt and a cursor.
+DOSBOX = [
+    "................",
+    "GGGGGGGGGGGGGGGG",
+    "GNNNNNNNNNNNNNNG",
+    "GNNNNNNNNNSNSNSG",
+    "GNNNNNNNNNNNNNNG",
+    "GKKKKKKKKKKKKKKG",
+    "GKPKKKKKKKKKKKKG",
+    "GKKPKKKKKKKKKKKG",
+    "GKKKPKKKKKKKKKKG",
+    "GKKPKKKKKKKKKKKG",
+    "GKPKKKCCCCKKKKKG",
+    "GKKKKKKKKKKKKKKG",
+    "GKKKKKKKKKKKKKKG",
+    "GKKKKKKKKKKKKKKG",
+    "GGGGGGGGGGGGGGGG",
+    "................",
+]
+
+DOSBOX_PARTS = {
+    ".": (None, None, None, None),
+    "G": (GREY, WHITE, GREY, SILVER),
+    "N": (NAVY, WHITE, GREY, SILVER),
+    "S": (SILVER, None, SILVER, None),
+    "K": (BLACK, None, SILVER, None),
+    "P": (SILVER, WHITE, GREY, SILVER),
+    "C": (WHITE, WHITE, GREY, SILVER),
+}
+
+# A waste bin: lid with its handle, and a ribbed body lit from the left.
+DELETE = [
+    "................",
+    "......DDDD......",
+    "......D..D......",
+    "..DDDDDDDDDDDD..",
+    "..DWWWSSSSSSSD..",
+    "..DDDDDDDDDDDD..",
+    "...DWSGSSGSSGD..",
+    "...DWSGSSGSSGD..",
+    "...DWSGSSGSSGD..",
+    "...DWSGSSGSSGD..",
+    "...DWSGSSGSSGD..",
+    "...DWSGSSGSSGD..",
+    "...DWSGSSGSSGD..",
+    "...DSSGSSGSSGD..",
+    "....DDDDDDDDD...",
+    "................",
+]
+
+DELETE_PARTS = {
+    ".": (None, None, None, None),
+    "D": (BLACK, WHITE, GREY, SILVER),
+    "W": (WHITE, None, WHITE, None),
+    "S": (SILVER, None, SILVER, None),
+    "G": (GREY, WHITE, GREY, SILVER),
+}
+
+# Resource id of each variant, and the colour depth of each picture.
+PICTURES = [
+    ("varnoke", MARK, MARK_PARTS, 24, (201, 202, 203, 204)),
+    ("dosbox", DOSBOX, DOSBOX_PARTS, 4, (205, 206, 207, 208)),
+    ("delete", DELETE, DELETE_PARTS, 4, (209, 210, 211, 212)),
+]
+
+
+def render(grid, parts, variant):
+    assert len(grid) == 16 and all(len(row) == 16 for row in grid), "pictures are 16x16"
+    pixels = []
+    for r, row in enumerate(grid):
+        line = []
+        for c, ch in enumerate(row):
+            colour = parts[ch][variant]
+            if callable(colour):
+                colour = colour(r, c)
+            line.append(KEY if colour is None else colour)
+        pixels.append(line)
+    return pixels
+
+
+def bmp_bytes(pixels, bits):
+    height = len(pixels)
+    width = len(pixels[0])
+    if bits == 24:
+        stride = (width * 3 + 3) & ~3
+        palette = b""
+        rows = []
+        for line in reversed(pixels):
+            data = b"".join(struct.pack("<BBB", b, g, r) for (r, g, b) in line)
+            rows.append(data + b"\0" * (stride - len(data)))
+        colours = 0
+    else:
+        stride = ((width * 4 + 31) // 32) * 4
+        palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE16)
+        rows = []
+        for line in reversed(pixels):
+            indices = [PALETTE16.index(colour) for colour in line]
+            data = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, width, 2))
+            rows.append(data + b"\0" * (stride - len(data)))
+        colours = 16
+    image = b"".join(rows)
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(image), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(image), 2835, 2835, colours, 0)
+    return header + info + palette + image
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "resources", "bitmaps")
+    os.makedirs(out, exist_ok=True)
+    for name, grid, parts, bits, ids in PICTURES:
+        for variant, resource_id in enumerate(ids):
+            path = os.path.join(out, "%d_%s_%s.bmp" % (resource_id, name, VARIANTS[variant].replace(" ", "_")))
+            with open(path, "wb") as f:
+                f.write(bmp_bytes(render(grid, parts, variant), bits))
+            print(path)
+
+
+if __name__ == "__main__":
+    main()
