@@ -1,5 +1,7 @@
 #include "EraseSpy.h"
 
+#include <algorithm>
+
 namespace engine_test {
 
 EraseSpy* EraseSpy::spy_ = nullptr;
@@ -42,10 +44,12 @@ EraseSpy::~EraseSpy() {
 
 bool EraseSpy::Fails(SpyCall call) {
   const int n = ++count[call];
-  const auto found = failures.find(call);
-  if (found == failures.end() || (found->second.nth != 0 && found->second.nth != n)) return false;
-  ::SetLastError(found->second.error);
-  return true;
+  for (const Failure& failure : failures) {
+    if (failure.call != call || (failure.nth != 0 && failure.nth != n)) continue;
+    ::SetLastError(failure.error);
+    return true;
+  }
+  return false;
 }
 
 DWORD WINAPI EraseSpy::Attributes(LPCSTR path) {
@@ -76,7 +80,9 @@ BOOL WINAPI EraseSpy::Lock(HANDLE file, DWORD low, DWORD high, DWORD length, DWO
 BOOL WINAPI EraseSpy::Write(HANDLE file, LPCVOID data, DWORD length, LPDWORD written, LPOVERLAPPED overlapped) {
   spy_->steps += 'W';
   if (spy_->keepData) spy_->written.emplace_back(static_cast<const char*>(data), length);
-  return !spy_->Fails(kWrite) && Real().writeFile(file, data, length, written, overlapped);
+  if (spy_->Fails(kWrite)) return FALSE;
+  if (spy_->writeLimit) length = std::min(length, spy_->writeLimit);
+  return Real().writeFile(file, data, length, written, overlapped);
 }
 
 BOOL WINAPI EraseSpy::Unlock(HANDLE file, DWORD low, DWORD high, DWORD length, DWORD lengthHigh) {

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -26,7 +25,7 @@ class EraseSpy {
   EraseSpy& operator=(const EraseSpy&) = delete;
 
   // Makes `call` fail with `error` at its nth use (0: at every use).
-  void Fail(SpyCall call, DWORD error, int nth = 0) { failures[call] = {error, nth}; }
+  void Fail(SpyCall call, DWORD error, int nth = 0) { failures.push_back({call, error, nth}); }
 
   int count[kSpyCallCount] = {};
   // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
@@ -35,6 +34,7 @@ class EraseSpy {
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
   bool keepData = true;
+  DWORD writeLimit = 0;  // non-zero: writes at most this many bytes and says so
   std::vector<std::pair<std::string, DWORD>> acquired;  // provider name, flags
   std::vector<DWORD> generated;                           // lengths asked of the generator
   int providersTaken = 0;  // successful acquisitions
@@ -45,11 +45,12 @@ class EraseSpy {
 
  private:
   struct Failure {
+    SpyCall call;
     DWORD error;
     int nth;
   };
   bool Fails(SpyCall call);
-  std::map<SpyCall, Failure> failures;
+  std::vector<Failure> failures;
 
   static DWORD WINAPI Attributes(LPCSTR);
   static HANDLE WINAPI Create(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "TestSupport.h"
+#include "erase/Eraser.h"
 #include "operations/FolderWalker.h"
 
 using testing_support::Exists;
@@ -23,7 +24,7 @@ std::string HostTree() {
   return length > 0 && length < MAX_PATH ? root : "";
 }
 
-enum class Mode { Delete, Clean };
+enum class Mode { Delete, Erase, Clean };
 
 // Does with each entry what the operation worker does, links included.
 struct WorkerLike {
@@ -39,7 +40,9 @@ struct WorkerLike {
     if (done && self.mode == Mode::Clean) return 0;
     BOOL removed;
     if (IsLinkEntry(path)) removed = RemoveLinkEntry(path);
-    else removed = done ? ::RemoveDirectoryA(path) : ::DeleteFileA(path);
+    else if (done) removed = ::RemoveDirectoryA(path);
+    else if (self.mode == Mode::Erase) removed = EraseAndDelete(path, DoD3Pass, nullptr, nullptr);
+    else removed = ::DeleteFileA(path);
     if (!removed) ++(done ? self.folderErrors : self.fileErrors);
     return 0;
   }
@@ -84,6 +87,20 @@ TEST_F(DISABLED_HostTree, DeleteRemovesTheSelectionButNothingALinkPointsTo) {
   EXPECT_EQ(1u, visits.count({sel + "\\link", 1})) << "the link is handed over as a finished folder";
   EXPECT_EQ(1u, visits.count({sel + "\\sub\\deeplink", 1}));
   EXPECT_FALSE(Exists(sel + "\\a.txt"));
+  EXPECT_FALSE(Exists(sel + "\\sub\\c.tmp"));
+  EXPECT_EQ(0, run.fileErrors);
+  ExpectTargetIntact(base);
+}
+
+TEST_F(DISABLED_HostTree, ErasureOverwritesNothingALinkPointsTo) {
+  const std::string base = root_ + "\\erase";
+  const std::string sel = base + "\\sel";
+  WorkerLike run(Mode::Erase);
+  WalkOptions options{1, 1, "*.*", &WorkerLike::Visit, &run};
+  EXPECT_EQ(0, WalkFolder(sel.c_str(), options));
+  ExpectNothingVisitedThroughLinks(run, sel);
+  EXPECT_FALSE(Exists(sel + "\\a.txt"));
+  EXPECT_FALSE(Exists(sel + "\\b.tmp"));
   EXPECT_FALSE(Exists(sel + "\\sub\\c.tmp"));
   EXPECT_EQ(0, run.fileErrors);
   ExpectTargetIntact(base);
