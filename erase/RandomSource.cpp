@@ -26,6 +26,7 @@ Result RandomSource::Acquire() {
       return TRACE_FAILURE(LastFailure());
     }
   }
+  digestRead_ = false;
   if (!calls.cryptCreateHash(provider_, CALG_MD5, 0, 0, &hash_)) {
     hash_ = 0;
     return TRACE_FAILURE(LastFailure());
@@ -54,11 +55,16 @@ void RandomSource::HashSamples() {
 
 Result RandomSource::Fill(uint8_t* buffer, uint32_t n) {
   ErasePlatform& calls = EraseCalls();
-  HashSamples();
+  // A hash object whose value has been read takes no more data, so the
+  // samples (each a round trip to the window system) are only taken while
+  // they can still count; later fills are seeded by the buffer's previous
+  // content and the provider's own state.
+  if (!digestRead_) HashSamples();
   BYTE block[kDigestBytes];
   DWORD blockSize = sizeof(block);
   if (!calls.cryptGetHashParam(hash_, HP_HASHVAL, block, &blockSize, 0)) return TRACE_FAILURE(LastFailure());
   if (blockSize == 0 || blockSize > sizeof(block)) return TRACE_FAILURE(kResultFail);
+  digestRead_ = true;
   for (uint32_t p = 0; p < n; p += blockSize) {
     const DWORD m = n - p < blockSize ? n - p : blockSize;
     if (!calls.cryptGenRandom(provider_, m, block)) return TRACE_FAILURE(LastFailure());
@@ -73,6 +79,7 @@ Result RandomSource::Release() {
   if (hash_ != 0) {
     if (!calls.cryptDestroyHash(hash_)) return TRACE_FAILURE(LastFailure());
     hash_ = 0;
+    digestRead_ = false;
   }
   if (provider_ != 0) {
     if (!calls.cryptReleaseContext(provider_, 0)) return TRACE_FAILURE(LastFailure());
@@ -87,4 +94,5 @@ void RandomSource::Discard() {
   if (provider_ != 0) calls.cryptReleaseContext(provider_, 0);
   hash_ = 0;
   provider_ = 0;
+  digestRead_ = false;
 }

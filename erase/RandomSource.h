@@ -22,7 +22,8 @@ class RandomSource {
   // MD5 hash object for the entropy samples.
   Result Acquire();
   // Replaces the first n bytes of buffer with random bytes; the previous
-  // content is used as extra seed.
+  // content is used as extra seed. The machine readings are hashed on the
+  // first fill after Acquire, while the hash object still takes data.
   Result Fill(uint8_t* buffer, uint32_t n);
   // Destroys the hash object, then releases the provider.
   Result Release();
@@ -37,4 +38,5 @@ class RandomSource {
 
   HCRYPTPROV provider_ = 0;
   HCRYPTHASH hash_ = 0;
+  bool digestRead_ = false;  // the hash object is sealed from then on
 };

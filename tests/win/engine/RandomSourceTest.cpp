@@ -100,9 +100,18 @@ TEST(RandomFill, MissingSamplesAndRefusedHashingAreNoFailure) {
   uint8_t bytes[32] = {};
   ASSERT_EQ(0, source.Fill(bytes, sizeof(bytes)));
   EXPECT_EQ(4, spy.count[kHashData]) << "cursor, counter, system time and message time are hashed; the caret is not";
-  spy.Fail(kHashData, static_cast<DWORD>(NTE_BAD_HASH_STATE));
-  EXPECT_EQ(0, source.Fill(bytes, sizeof(bytes))) << "a hash that takes no more data does not stop the fill";
+  EXPECT_EQ(0, source.Fill(bytes, sizeof(bytes)));
+  EXPECT_EQ(4, spy.count[kHashData]) << "the hash took its value: no samples for later fills";
+  EXPECT_EQ(1, spy.count[kCaret]);
   EXPECT_EQ(0, source.Release());
+
+  // A hash that refuses every sample does not stop the fill either.
+  RandomSource refused;
+  ASSERT_EQ(0, refused.Acquire());
+  spy.Fail(kHashData, static_cast<DWORD>(NTE_BAD_HASH_STATE));
+  EXPECT_EQ(0, refused.Fill(bytes, sizeof(bytes)));
+  EXPECT_EQ(8, spy.count[kHashData]);
+  EXPECT_EQ(0, refused.Release());
 }
 
 TEST(RandomRelease, FailuresAreReturnedAndTheTearDownStillFreesAll) {
