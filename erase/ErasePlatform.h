@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "server/ErrorReturn.h"
+
 struct ErasePlatform {
   // Files.
   DWORD(WINAPI* getFileAttributes)(LPCSTR path);
@@ -49,9 +51,7 @@ const ErasePlatform& RealEraseCalls();
 // The code of a platform call that has just failed: from the thread's last
 // error, or a general failure when the call left none behind (a failure must
 // never pass for success).
-inline int32_t LastFailure() {
+inline Result LastFailure() {
   const DWORD error = ::GetLastError();
-  if (error == ERROR_SUCCESS) return static_cast<int32_t>(0x80004005);  // E_FAIL
-  return static_cast<int32_t>(error) < 0 ? static_cast<int32_t>(error)
-                                         : static_cast<int32_t>(0x80070000u | (error & 0xFFFFu));
+  return error == ERROR_SUCCESS ? kResultFail : ResultFromError(error);
 }

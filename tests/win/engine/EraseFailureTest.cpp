@@ -93,6 +93,27 @@ TEST(EraseFailureLater, FailureInPassTwoLeavesPassOneOnDisk) {
   EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file));
 }
 
+std::vector<std::pair<Result, std::string>> traced;
+void Trace(Result code, const char* unit, int) { traced.emplace_back(code, unit); }
+
+TEST(EraseFailureLater, FailuresAreTracedAsEraseButAStopIsNot) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("t.bin", Content(10));
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(Trace);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, [](int32_t, int32_t, void*) { return -1; }, nullptr));
+  EXPECT_TRUE(traced.empty()) << "the caller's own stop is no failure";
+  {
+    EraseSpy spy;
+    spy.Fail(kFlush, ERROR_IO_DEVICE);
+    EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  }
+  SetErrorTraceHook(previous);
+  ASSERT_FALSE(traced.empty());
+  EXPECT_EQ(ResultFromError(ERROR_IO_DEVICE), traced.front().first);
+  for (const auto& trace : traced) EXPECT_EQ(kUnitErase, trace.second);
+}
+
 TEST(EraseFailureLater, ShortWriteIsAFailure) {
   TempFolder temp;
   const std::string file = temp.MakeFile("short.bin", Content(5000));
