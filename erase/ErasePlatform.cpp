@@ -6,7 +6,7 @@ void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, byt
 void HeapRelease(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 
 const ErasePlatform kRealCalls = {
-    ::GetFileAttributesA, ::CreateFileA,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
+    ::FindFirstFileA,     ::FindClose,      ::GetFileAttributesA, ::CreateFileA,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
     ::WriteFile,          ::UnlockFile,     ::FlushFileBuffers,    ::CloseHandle,        ::DeleteFileA,
     HeapAllocate,         HeapRelease,      ::CryptAcquireContextA, ::CryptCreateHash,   ::CryptHashData,
     ::CryptGetHashParam,  ::CryptGenRandom, ::CryptDestroyHash,    ::CryptReleaseContext, ::GetCursorPos,

@@ -12,6 +12,8 @@
 
 struct ErasePlatform {
   // Files.
+  HANDLE(WINAPI* findFirstFile)(LPCSTR path, LPWIN32_FIND_DATAA data);
+  BOOL(WINAPI* findClose)(HANDLE listing);
   DWORD(WINAPI* getFileAttributes)(LPCSTR path);
   HANDLE(WINAPI* createFile)(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                              DWORD disposition, DWORD flags, HANDLE templateFile);

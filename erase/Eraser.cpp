@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "erase/ErasePlatform.h"
+#include "erase/LinkEntry.h"
 #include "erase/PassFiller.h"
 
 static constexpr const char* kUnit = kUnitErase;
@@ -93,16 +94,29 @@ DWORD LastErrorOf(Result code) {
   return facility == 7 ? static_cast<DWORD>(code) & 0xFFFF : 0xFFFFFFFF;
 }
 
-}  // namespace
+// The entry's attributes and reparse tag, from a listing of the entry itself
+// (the tag is not in the attributes), or from its attributes alone.
+void LookAt(const char* path, DWORD* attributes, DWORD* reparseTag) {
+  ErasePlatform& calls = EraseCalls();
+  WIN32_FIND_DATAA entry;
+  entry.dwReserved0 = 0;
+  const HANDLE listing = calls.findFirstFile(path, &entry);
+  if (listing != INVALID_HANDLE_VALUE) {
+    calls.findClose(listing);
+    *attributes = entry.dwFileAttributes;
+    *reparseTag = entry.dwReserved0;
+  } else {
+    *attributes = calls.getFileAttributes(path);
+    *reparseTag = 0;
+  }
+}
 
-Result OverwriteFile(const char* path, const ErasePass* passes, PassCallback callback, void* userData) {
+Result Overwrite(const char* path, DWORD openFlags, const ErasePass* passes, PassCallback callback, void* userData) {
   ErasePlatform& calls = EraseCalls();
   // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
   // file's attributes are left alone, so a read-only file fails here.
-  // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
-  // looked, the link is opened, never what it points to.
-  FileOwner file(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FileOwner file(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | openFlags,
+                                  nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
   DWORD high = 0;
   ::SetLastError(ERROR_SUCCESS);
@@ -122,10 +136,19 @@ Result OverwriteFile(const char* path, const ErasePass* passes, PassCallback cal
   return kResultOk;
 }
 
+}  // namespace
+
+// FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
+// looked, the link is opened, never what it points to.
+Result OverwriteFile(const char* path, const ErasePass* passes, PassCallback callback, void* userData) {
+  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, passes, callback, userData);
+}
+
 int32_t EraseAndDelete(const char* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
   ErasePlatform& calls = EraseCalls();
-  const DWORD attributes = calls.getFileAttributes(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+  DWORD attributes, reparseTag;
+  LookAt(path, &attributes, &reparseTag);
+  if (IsLinkEntryData(attributes, reparseTag)) {
     // A link: what it points to lies outside what was chosen for erasure.
     // Remove the link alone.
     if (calls.deleteFile(path)) return 1;
@@ -139,7 +162,11 @@ int32_t EraseAndDelete(const char* path, uint32_t eraseMethod, PassCallback call
     ::SetLastError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  const Result result = OverwriteFile(path, PassList(eraseMethod), callback, userData);
+  // A reparse point that is no link (a cloud placeholder, a deduplicated
+  // file) holds the file's data behind its filter: open it the ordinary way.
+  const bool reparse = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  const Result result = Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, PassList(eraseMethod), callback,
+                                  userData);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
     return 0;

@@ -33,11 +33,17 @@ class Listing {
   Listing(const Listing&) = delete;
   Listing& operator=(const Listing&) = delete;
   ~Listing() { Close(); }
+  // The reparse tag is cleared first: a listing that does not fill it in
+  // must not leave the previous entry's tag behind.
   bool Open(const std::string& pattern, WIN32_FIND_DATAA* data) {
+    data->dwReserved0 = 0;
     handle_ = calls.findFirstFile(pattern.c_str(), data);
     return handle_ != INVALID_HANDLE_VALUE;
   }
-  bool Next(WIN32_FIND_DATAA* data) { return calls.findNextFile(handle_, data) != FALSE; }
+  bool Next(WIN32_FIND_DATAA* data) {
+    data->dwReserved0 = 0;
+    return calls.findNextFile(handle_, data) != FALSE;
+  }
   void Close() {
     if (handle_ != INVALID_HANDLE_VALUE) calls.findClose(handle_);
     handle_ = INVALID_HANDLE_VALUE;
@@ -92,7 +98,7 @@ int32_t Walk::Folder() {
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(entry.cFileName)) continue;
       // A link is reported as a finished folder, so that the caller removes
       // the link and nothing of what it points to.
-      const bool link = IsLinkAttributes(entry.dwFileAttributes);
+      const bool link = IsLinkEntryData(entry.dwFileAttributes, entry.dwReserved0);
       const int32_t result = WithEntry(entry.cFileName, [&] { return link ? Visit(1) : Folder(); });
       if (result != 0) return result;
     } while (subfolders.Next(&entry));
@@ -129,7 +135,14 @@ int32_t MaskMatch(const char* name, const char* masks, int32_t include) {
   return Matches(name, SplitMaskList(masks ? masks : ""), include);
 }
 
-bool IsLinkEntry(const char* path) { return IsLinkAttributes(calls.getFileAttributes(path)); }
+bool IsLinkEntry(const char* path) {
+  // A listing of the entry itself reports its reparse tag; a path that
+  // cannot be listed that way (a drive's root) is judged by its attributes.
+  WIN32_FIND_DATAA entry;
+  Listing listing;
+  if (listing.Open(path, &entry)) return IsLinkEntryData(entry.dwFileAttributes, entry.dwReserved0);
+  return IsLinkEntryData(calls.getFileAttributes(path), 0);
+}
 
 int32_t RemoveLinkEntry(const char* path) {
   const DWORD attributes = calls.getFileAttributes(path);

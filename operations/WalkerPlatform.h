@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "erase/LinkEntry.h"
+
 struct WalkerPlatform {
   HANDLE(WINAPI* findFirstFile)(LPCSTR pattern, LPWIN32_FIND_DATAA data);
   BOOL(WINAPI* findNextFile)(HANDLE listing, LPWIN32_FIND_DATAA data);
@@ -17,10 +19,3 @@ struct WalkerPlatform {
 WalkerPlatform& WalkerCalls();
 // The system's own functions.
 const WalkerPlatform& RealWalkerCalls();
-
-// A directory entry whose attributes make it a link. Wine leaves the reparse
-// tag of a listing unfilled, so the attributes alone decide: a directory that
-// carries a reparse point is never walked into.
-inline bool IsLinkAttributes(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}

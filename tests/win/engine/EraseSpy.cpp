@@ -58,6 +58,7 @@ DWORD WINAPI EraseSpy::Attributes(LPCSTR path) {
 
 HANDLE WINAPI EraseSpy::Create(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                DWORD disposition, DWORD flags, HANDLE templateFile) {
+  spy_->createFlags = flags;
   if (spy_->Fails(kCreate)) return INVALID_HANDLE_VALUE;
   return Real().createFile(path, access, share, security, disposition, flags, templateFile);
 }

@@ -28,6 +28,7 @@ class EraseSpy {
   void Fail(SpyCall call, DWORD error, int nth = 0) { failures.push_back({call, error, nth}); }
 
   int count[kSpyCallCount] = {};
+  DWORD createFlags = 0;  // flags of the last open
   // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
   // R for a rewind.
   std::string steps;

@@ -198,6 +198,8 @@ void OpenBeforeDelete(LPCSTR path) {
   lateOpener = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
+std::string lateContent;
+
 TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
   TempFolder temp;
   const std::string file = temp.MakeFile("late.bin", Content(5000));
@@ -211,31 +213,51 @@ TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
   EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file)) << "every pass was written";
 }
 
-std::string linkPath;
-std::vector<std::string> linkDeleted;
-DWORD WINAPI LinkAttributes(LPCSTR path) {
-  return linkPath == path ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT : INVALID_FILE_ATTRIBUTES;
+// What a listing of the file reports, as Windows would for a link or a
+// cloud placeholder; under Wine a host file link looks like a plain file.
+std::string listedPath;
+DWORD listedAttributes, listedTag;
+HANDLE WINAPI ListEntry(LPCSTR path, LPWIN32_FIND_DATAA data) {
+  if (listedPath != path) {
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  data->dwFileAttributes = listedAttributes;
+  if (listedTag) data->dwReserved0 = listedTag;
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7157));
 }
-BOOL WINAPI RecordDelete(LPCSTR path) {
-  linkDeleted.push_back(path);
-  return TRUE;
-}
+BOOL WINAPI CloseList(HANDLE) { return TRUE; }
 
-TEST(EraseLinks, FileLinkIsDeletedNeverOpened) {
-  // Under Wine a host file link looks like a plain file, so the link's
-  // attributes are put in through the table.
-  TempFolder temp;
-  const std::string target = temp.MakeFile("target.bin", Content(300));
-  EraseSpy spy;
-  linkPath = target;
-  linkDeleted.clear();
-  EraseCalls().getFileAttributes = LinkAttributes;
-  EraseCalls().deleteFile = RecordDelete;
-  Passes passes;
-  EXPECT_NE(0, EraseAndDelete(target.c_str(), Gutmann35Pass, &Passes::Callback, &passes));
-  EXPECT_EQ(0, spy.count[kCreate]) << "what the link points to is never opened";
-  EXPECT_EQ(std::vector<std::string>{target}, linkDeleted);
-  EXPECT_EQ(Content(300), ReadFileBytes(target));
+TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
+  struct Case {
+    DWORD tag;
+    bool link;
+  } cases[] = {{IO_REPARSE_TAG_SYMLINK, true}, {0, true}, {0x9000001A /* cloud */, false}};
+  for (const Case& c : cases) {
+    TempFolder temp;
+    const std::string file = temp.MakeFile("entry.bin", Content(300));
+    EraseSpy spy;
+    listedPath = file;
+    listedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT;
+    listedTag = c.tag;
+    EraseCalls().findFirstFile = ListEntry;
+    EraseCalls().findClose = CloseList;
+    spy.beforeDelete = [](LPCSTR path) { lateContent = ReadFileBytes(path); };
+    Passes passes;
+    EXPECT_NE(0, EraseAndDelete(file.c_str(), DoD3Pass, &Passes::Callback, &passes)) << c.tag;
+    EXPECT_FALSE(Exists(file));
+    if (c.link) {
+      EXPECT_EQ(0, spy.count[kCreate]) << "what a link points to is never opened";
+      EXPECT_TRUE(passes.seen.empty());
+      EXPECT_EQ(Content(300), lateContent) << "deleted as it was";
+    } else {
+      EXPECT_EQ(1, spy.count[kCreate]);
+      EXPECT_EQ(0u, spy.createFlags & FILE_FLAG_OPEN_REPARSE_POINT) << "opened through its filter";
+      EXPECT_EQ(3u, passes.seen.size());
+      EXPECT_EQ(300u, lateContent.size());
+      EXPECT_NE(Content(300), lateContent) << "overwritten before the deletion";
+    }
+  }
 }
 
 }  // namespace

@@ -24,8 +24,11 @@ bool FakeListing::Report(Open* open, LPWIN32_FIND_DATAA data) {
     return false;
   }
   const FakeEntry& entry = folder.entries[open->next++];
-  std::memset(data, 0, sizeof(*data));
+  // Like Wine, leave the reserved fields to the caller.
+  data->dwReserved1 = 0;
+  std::memset(data->cFileName, 0, sizeof(data->cFileName));
   data->dwFileAttributes = entry.attributes;
+  if (entry.reparseTag) data->dwReserved0 = entry.reparseTag;
   lstrcpynA(data->cFileName, entry.name.c_str(), MAX_PATH);
   return true;
 }
@@ -35,13 +38,29 @@ HANDLE WINAPI FakeListing::FindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
   std::string folder = pattern;
   self.opened.push_back(folder);
   const size_t tail = folder.rfind("\\*.*");
-  if (tail != std::string::npos && tail + 4 == folder.size()) folder.resize(tail);
+  if (tail == std::string::npos || tail + 4 != folder.size()) {
+    // No wild card: the listing of one entry.
+    const auto found = self.attributes.find(folder);
+    if (found == self.attributes.end()) {
+      ::SetLastError(ERROR_FILE_NOT_FOUND);
+      return INVALID_HANDLE_VALUE;
+    }
+    Open* open = new Open{nullptr, 0, {}};
+    const auto tag = self.tags.find(folder);
+    open->single.entries = {{folder.substr(folder.rfind('\\') + 1), found->second,
+                             tag == self.tags.end() ? 0 : tag->second}};
+    open->folder = &open->single;
+    Report(open, data);
+    self.openMost = std::max(self.openMost, ++self.openNow);
+    return reinterpret_cast<HANDLE>(open);
+  }
+  folder.resize(tail);
   const auto found = self.folders.find(folder);
   if (found == self.folders.end() || found->second.openError) {
     ::SetLastError(found == self.folders.end() ? ERROR_PATH_NOT_FOUND : found->second.openError);
     return INVALID_HANDLE_VALUE;
   }
-  Open* open = new Open{&found->second, 0};
+  Open* open = new Open{&found->second, 0, {}};
   if (!Report(open, data)) {
     delete open;
     ::SetLastError(ERROR_FILE_NOT_FOUND);

@@ -14,6 +14,7 @@ namespace engine_test {
 struct FakeEntry {
   std::string name;
   DWORD attributes;
+  DWORD reparseTag = 0;  // left unfilled when 0, as Wine does
 };
 
 // What one folder's listing reports: its entries, or a failure of the
@@ -34,8 +35,10 @@ class FakeListing {
 
   // Folders by path (without the "\*.*" of the pattern).
   std::map<std::string, FakeFolder> folders;
-  // Attributes that GetFileAttributesA reports, by path.
+  // Attributes that GetFileAttributesA reports, by path; a listing of the
+  // path itself reports them with the tag of `tags`.
   std::map<std::string, DWORD> attributes;
+  std::map<std::string, DWORD> tags;
   // Paths given to DeleteFileA and RemoveDirectoryA.
   std::vector<std::string> deleted, removed;
   // Patterns opened, open listings now, and the most open at once.
@@ -47,6 +50,7 @@ class FakeListing {
   struct Open {
     const FakeFolder* folder;
     size_t next;
+    FakeFolder single;  // a listing of one named entry
   };
   static HANDLE WINAPI FindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data);
   static BOOL WINAPI FindNext(HANDLE listing, LPWIN32_FIND_DATAA data);

@@ -223,15 +223,36 @@ TEST(WalkLinks, DirectoryLinkIsReportedAsDoneAndNeverListed) {
   for (const std::string& pattern : fake.opened) EXPECT_EQ(std::string::npos, pattern.find('L')) << pattern;
 }
 
+TEST(WalkLinks, OnlyNameSurrogateReparsePointsAreLinks) {
+  FakeListing fake;
+  // Leftover tags of earlier entries must not stick to later ones.
+  fake.folders["F"].entries = {{"junction", kDirLink, 0xA0000003},
+                               {"cloud", kDirLink, 0x9000001A},  // a cloud placeholder: contents of its own
+                               {"unknown", kDirLink},
+                               {"symlink", kDirLink, 0xA000000C}};
+  fake.folders["F\\cloud"].entries = {{"inside.txt", kFile}};
+  Recorder recorder;
+  EXPECT_EQ(0, recorder.Walk("F", 1));
+  EXPECT_EQ((Visits{{"F\\junction", 1}, {"F\\cloud\\inside.txt", 0}, {"F\\cloud", 1}, {"F\\unknown", 1},
+                    {"F\\symlink", 1}, {"F", 1}}),
+            recorder.visits);
+  EXPECT_EQ(0, fake.openNow);
+}
+
 TEST(WalkLinks, LinkHelpersRemoveTheLinkItself) {
   FakeListing fake;
   fake.attributes["D"] = kDirLink;
   fake.attributes["f"] = kFileLink;
+  fake.tags["f"] = 0xA000000C;
   fake.attributes["plain"] = kFile;
+  fake.attributes["cloud"] = kDirLink;
+  fake.tags["cloud"] = 0x9000001A;
   EXPECT_TRUE(IsLinkEntry("D"));
   EXPECT_TRUE(IsLinkEntry("f"));
   EXPECT_FALSE(IsLinkEntry("plain"));
+  EXPECT_FALSE(IsLinkEntry("cloud"));
   EXPECT_FALSE(IsLinkEntry("missing"));
+  EXPECT_EQ(0, fake.openNow);
   EXPECT_EQ(1, RemoveLinkEntry("D"));
   EXPECT_EQ(1, RemoveLinkEntry("f"));
   EXPECT_EQ((std::vector<std::string>{"D"}), fake.removed);
