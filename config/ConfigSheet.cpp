@@ -1,0 +1,246 @@
+#include "config/ConfigSheet.h"
+
+#include <new>
+
+#include "resources/StringIds.h"
+#include "server/ActivationContext.h"
+#include "server/ErrorReturn.h"
+#include "server/Module.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr const char* kUnit = kUnitShellExt;
+constexpr const char kSheetProperty[] = "Varnoke.ConfigSheet";
+
+using PropertySheetFunction = INT_PTR(WINAPI*)(const PROPSHEETHEADERA*);
+using CreatePageFunction = HPROPSHEETPAGE(WINAPI*)(const PROPSHEETPAGEA*);
+using DestroyPageFunction = BOOL(WINAPI*)(HPROPSHEETPAGE);
+
+struct CommonControls {
+  PropertySheetFunction propertySheet = nullptr;
+  CreatePageFunction createPage = nullptr;
+  DestroyPageFunction destroyPage = nullptr;
+};
+
+template <typename F>
+F Entry(HMODULE library, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+}
+
+// Looked up by name at first use, with the module's context active so that
+// the name leads to version 6; a failed look-up is tried again next time.
+const CommonControls* CommonControlsEntries() {
+  static CommonControls entries;
+  ModuleLockScope lock;
+  if (entries.propertySheet) return &entries;
+  ActivationScope context;
+  if (context.Failed()) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return nullptr;
+  }
+  UniqueLibrary library(::LoadLibraryA("Comctl32.dll"));
+  if (!library) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return nullptr;
+  }
+  CommonControls found;
+  found.propertySheet = Entry<PropertySheetFunction>(library.get(), "PropertySheetA");
+  found.createPage = Entry<CreatePageFunction>(library.get(), "CreatePropertySheetPageA");
+  found.destroyPage = Entry<DestroyPageFunction>(library.get(), "DestroyPropertySheetPage");
+  if (!found.propertySheet || !found.createPage || !found.destroyPage) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return nullptr;
+  }
+  // The addresses are kept for the module's life, so the library must stay
+  // loaded as long as the process: pin it and let the load reference go.
+  HMODULE pinned = nullptr;
+  if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                            reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(found.propertySheet)), &pinned)) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return nullptr;
+  }
+  entries = found;
+  return &entries;
+}
+
+// Places an extent inside the work area, centred on the reference.
+LONG CentredStart(LONG referenceStart, LONG referenceEnd, LONG extent, LONG workStart, LONG workEnd) {
+  LONG start = (referenceStart + referenceEnd) / 2 - extent / 2;
+  if (start < workStart)
+    start = workStart;
+  else if (start + extent > workEnd)
+    start = workEnd - extent;
+  return start;
+}
+
+}  // namespace
+
+ConfigSheet::ConfigSheet(Settings& settings)
+    : BindingTag(BindingKind::Sheet),
+      settings_(settings),
+      itemsPage_(settings),
+      dosBoxPage_(settings),
+      deletePage_(settings),
+      cleanPage_(settings) {
+  header_.dwSize = kSheetHeaderSize;
+  header_.dwFlags = PSH_USECALLBACK | PSH_NOAPPLYNOW;
+  header_.hInstance = ModuleInstance();
+  header_.pszCaption = MAKEINTRESOURCEA(IDS_SHEET_CAPTION);
+  header_.nStartPage = 0;
+  header_.pfnCallback = SheetCallback;
+  for (ConfigPage* page : {static_cast<ConfigPage*>(&itemsPage_), static_cast<ConfigPage*>(&dosBoxPage_),
+                           static_cast<ConfigPage*>(&deletePage_), static_cast<ConfigPage*>(&cleanPage_)})
+    AddPage(*page);
+}
+
+ConfigSheet::~ConfigSheet() {
+  if (pages_.empty()) return;
+  if (const CommonControls* controls = CommonControlsEntries()) {
+    ActivationScope context;
+    if (!context.Failed())
+      for (HPROPSHEETPAGE page : pages_) controls->destroyPage(page);
+  }
+}
+
+void ConfigSheet::AddPage(ConfigPage& page) {
+  const CommonControls* controls = CommonControlsEntries();
+  if (!controls) return;
+  const PROPSHEETPAGEA descriptor = page.Descriptor();
+  HPROPSHEETPAGE handle = nullptr;
+  {
+    ActivationScope context;
+    if (context.Failed()) {
+      TRACE_FAILURE(ResultFromError(::GetLastError()));
+      return;
+    }
+    handle = controls->createPage(&descriptor);
+  }
+  // A page that cannot be made is left out; the others still work.
+  if (!handle) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return;
+  }
+  try {
+    pages_.reserve(pages_.empty() ? 1 : pages_.size() * 2);
+    pages_.push_back(handle);
+  } catch (const std::bad_alloc&) {
+    TRACE_FAILURE(kResultOutOfMemory);
+    ActivationScope context;
+    if (!context.Failed()) controls->destroyPage(handle);
+  }
+}
+
+int ConfigSheet::RunModal(HWND owner) {
+  const CommonControls* controls = CommonControlsEntries();
+  if (!controls) return -1;
+  header_.dwFlags &= ~PSH_MODELESS;
+  if (!header_.hwndParent) header_.hwndParent = owner;
+  header_.nPages = static_cast<UINT>(pages_.size());
+  header_.phpage = pages_.data();
+  try {
+    AddBinding(this);
+  } catch (const std::bad_alloc&) {
+    TRACE_FAILURE(kResultOutOfMemory);
+    return -1;
+  }
+  INT_PTR result = -1;
+  bool ran = false;
+  {
+    ActivationScope context;
+    if (context.Failed()) {
+      TRACE_FAILURE(ResultFromError(::GetLastError()));
+    } else {
+      result = controls->propertySheet(&header_);
+      ran = true;
+    }
+  }
+  DropBinding(this);
+  header_.nPages = 0;
+  header_.phpage = nullptr;
+  // The sheet has destroyed the pages it was given.
+  if (ran) std::vector<HPROPSHEETPAGE>().swap(pages_);
+  return static_cast<int>(result);
+}
+
+int CALLBACK ConfigSheet::SheetCallback(HWND window, UINT message, LPARAM) {
+  if (message != PSCB_INITIALIZED) return 0;
+  try {
+    if (auto* sheet = static_cast<ConfigSheet*>(TakeBinding(BindingKind::Sheet))) sheet->Subclass(window);
+  } catch (...) {
+    TRACE_FAILURE(kResultOutOfMemory);
+  }
+  return 0;
+}
+
+void ConfigSheet::Subclass(HWND window) {
+  if (!::SetPropA(window, kSheetProperty, this)) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return;
+  }
+  ::SetLastError(0);
+  previous_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ConfigSheet::SheetProc)));
+  if (!previous_) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    ::RemovePropA(window, kSheetProperty);
+    return;
+  }
+  window_ = window;
+}
+
+LRESULT CALLBACK ConfigSheet::SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* sheet = static_cast<ConfigSheet*>(::GetPropA(window, kSheetProperty));
+  if (!sheet) return ::DefWindowProcA(window, message, wParam, lParam);
+  const WNDPROC previous = sheet->previous_;
+  try {
+    switch (message) {
+      case WM_SHOWWINDOW:
+        if (wParam && lParam == 0) {
+          sheet->Centre();
+          return 0;
+        }
+        break;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+          // The sheet's own procedure has the opened pages apply; whatever
+          // they answered, the record is saved as it now stands.
+          const LRESULT result = ::CallWindowProcA(previous, window, message, wParam, lParam);
+          SettingsStore::Save(sheet->settings_);
+          return result;
+        }
+        break;
+      case WM_NCDESTROY:
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        ::RemovePropA(window, kSheetProperty);
+        sheet->window_ = nullptr;
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    TRACE_FAILURE(kResultOutOfMemory);
+  }
+  return ::CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
+void ConfigSheet::Centre() {
+  HWND owner = ::GetWindow(window_, GW_OWNER);
+  if (!owner) owner = ::GetParent(window_);
+  const bool useOwner =
+      owner && ::IsWindowVisible(owner) && !(::GetWindowLongA(owner, GWL_STYLE) & WS_MINIMIZE);
+  RECT work = {};
+  if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return;
+  }
+  RECT reference = work;
+  if (useOwner) ::GetWindowRect(owner, &reference);
+  RECT sheet = {};
+  ::GetWindowRect(window_, &sheet);
+  const LONG width = sheet.right - sheet.left;
+  const LONG height = sheet.bottom - sheet.top;
+  const LONG left = CentredStart(reference.left, reference.right, width, work.left, work.right);
+  const LONG top = CentredStart(reference.top, reference.bottom, height, work.top, work.bottom);
+  ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
