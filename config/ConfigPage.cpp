@@ -102,7 +102,7 @@ INT_PTR ConfigPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_HELP:
       if (lParam) ShowControlHelp(*reinterpret_cast<const HELPINFO*>(lParam));
-      return TRUE;
+      return Answer(TRUE);
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam)) ? Answer(0) : FALSE;
     case WM_NOTIFY: {
