@@ -54,7 +54,8 @@ bool ReadNumber(const char* name, DWORD& value);
 bool ReadText(const char* name, std::string& value);
 DWORD ValueCount();
 
-// Holds the settings key for one test at a time across test processes.
+// Lets one test process at a time change the registry values these tests
+// read (the settings key and the browser colours).
 class SettingsKeyLock {
  public:
   SettingsKeyLock();
