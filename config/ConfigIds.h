@@ -7,6 +7,10 @@
 #define IDD_DELETE_PAGE 107
 #define IDD_CLEAN_PAGE 108
 
+// Every page dialog measures this many dialog units.
+#define PAGE_WIDTH_DU 212
+#define PAGE_HEIGHT_DU 114
+
 #define IDI_DELETE_TAB 124
 #define IDI_DOSBOX_TAB 125
 

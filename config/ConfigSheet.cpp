@@ -1,7 +1,11 @@
 #include "config/ConfigSheet.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <new>
 
+#include "config/ConfigIds.h"
 #include "resources/StringIds.h"
 #include "server/ActivationContext.h"
 #include "server/ErrorReturn.h"
@@ -73,6 +77,9 @@ LONG CentredStart(LONG referenceStart, LONG referenceEnd, LONG extent, LONG work
     start = workEnd - extent;
   return start;
 }
+
+// The sheet itself is not shown yet: look at the buttons' own style.
+bool IsShown(HWND window) { return window && (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE); }
 
 }  // namespace
 
@@ -187,6 +194,72 @@ void ConfigSheet::Subclass(HWND window) {
     return;
   }
   window_ = window;
+  FitToPages();
+  TidyButtons();
+}
+
+// Some sheet implementations (Wine's among them) keep their template's tab
+// control when the pages have its size, so that the tab headers cut off the
+// bottom of every page. Grow the tab control until its display area holds a
+// page, and the sheet with it; where the sheet already fits, nothing moves.
+void ConfigSheet::FitToPages() {
+  HWND tabs = reinterpret_cast<HWND>(::SendMessageA(window_, PSM_GETTABCONTROL, 0, 0));
+  if (!tabs) return;
+  RECT page = {0, 0, PAGE_WIDTH_DU, PAGE_HEIGHT_DU};
+  ::MapDialogRect(window_, &page);
+  RECT display = {};
+  ::GetClientRect(tabs, &display);
+  ::SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  const LONG dx = std::max<LONG>(0, page.right - (display.right - display.left));
+  const LONG dy = std::max<LONG>(0, page.bottom - (display.bottom - display.top));
+  if (!dx && !dy) return;
+  RECT tabsRect = {};
+  ::GetWindowRect(tabs, &tabsRect);
+  for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r = {};
+    ::GetWindowRect(child, &r);
+    if (child == tabs || r.top < tabsRect.bottom) continue;
+    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+    ::SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::SetWindowPos(tabs, nullptr, 0, 0, tabsRect.right - tabsRect.left + dx, tabsRect.bottom - tabsRect.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT sheet = {};
+  ::GetWindowRect(window_, &sheet);
+  ::SetWindowPos(window_, nullptr, 0, 0, sheet.right - sheet.left + dx, sheet.bottom - sheet.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The sheet has no Apply button and no help button (help comes per control
+// with F1): where the implementation still shows them, hide them and let OK
+// and Cancel take the right-most places, as the system's own sheets do.
+void ConfigSheet::TidyButtons() {
+  const int order[] = {IDOK, IDCANCEL, 0x3021 /* Apply */, IDHELP};
+  std::vector<std::pair<LONG, LONG>> places;  // left, top in client coordinates
+  for (int id : order) {
+    HWND button = ::GetDlgItem(window_, id);
+    if (!IsShown(button)) continue;
+    RECT r = {};
+    ::GetWindowRect(button, &r);
+    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+    places.emplace_back(r.left, r.top);
+  }
+  std::sort(places.begin(), places.end());
+  bool hidden = false;
+  for (int id : {0x3021, IDHELP}) {
+    HWND button = ::GetDlgItem(window_, id);
+    if (IsShown(button)) {
+      ::ShowWindow(button, SW_HIDE);
+      hidden = true;
+    }
+  }
+  if (!hidden || places.size() < 2) return;
+  const std::pair<LONG, LONG>& okPlace = places[places.size() - 2];
+  const std::pair<LONG, LONG>& cancelPlace = places[places.size() - 1];
+  ::SetWindowPos(::GetDlgItem(window_, IDOK), nullptr, okPlace.first, okPlace.second, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(::GetDlgItem(window_, IDCANCEL), nullptr, cancelPlace.first, cancelPlace.second, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK ConfigSheet::SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -39,6 +39,8 @@ class ConfigSheet : private BindingTag {
   static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void AddPage(ConfigPage& page);
   void Subclass(HWND window);
+  void FitToPages();
+  void TidyButtons();
   void Centre();
 
   Settings& settings_;
