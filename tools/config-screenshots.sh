@@ -9,8 +9,11 @@ build=${1:-$here/../build/win32}
 out=${2:-$here/../docs/screenshots}
 mkdir -p "$out"
 . "$here/wine-env.sh"
+# Started here, the Wine world is stopped here again (its processes hold
+# the setup lock while they run).
 if [ ! -f "$build/wine/prefix/system.reg" ] || [ ! -f "$build/wine/display" ]; then
   "$here/wine-env.sh" setup "$build" >/dev/null
+  trap '"$here/wine-env.sh" cleanup "$build"' EXIT
 fi
 varnoke_wine_env "$build"
 shots=$(mktemp -d)
