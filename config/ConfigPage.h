@@ -36,6 +36,10 @@ class ConfigPage : private BindingTag {
   // The page dialog, once the user has opened the tab.
   HWND window() const { return window_; }
 
+  // Takes the page out of the window-creation list if its dialog never
+  // came (the sheet failed between announcing and creating it).
+  void CancelPendingBinding() { DropBinding(this); }
+
   // Reads the controls into the working values and writes them into the
   // settings; false keeps the sheet open.
   virtual bool ApplyToSettings() = 0;

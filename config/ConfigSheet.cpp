@@ -96,10 +96,10 @@ ConfigSheet::ConfigSheet(Settings& settings)
   header_.pszCaption = MAKEINTRESOURCEA(IDS_SHEET_CAPTION);
   header_.nStartPage = 0;
   header_.pfnCallback = SheetCallback;
-  for (ConfigPage* page : {static_cast<ConfigPage*>(&itemsPage_), static_cast<ConfigPage*>(&dosBoxPage_),
-                           static_cast<ConfigPage*>(&deletePage_), static_cast<ConfigPage*>(&cleanPage_)})
-    AddPage(*page);
+  for (ConfigPage* page : Pages()) AddPage(*page);
 }
+
+std::array<ConfigPage*, 4> ConfigSheet::Pages() { return {&itemsPage_, &dosBoxPage_, &deletePage_, &cleanPage_}; }
 
 ConfigSheet::~ConfigSheet() {
   if (pages_.empty()) return;
@@ -162,7 +162,9 @@ int ConfigSheet::RunModal(HWND owner) {
       ran = true;
     }
   }
+  // Nothing of this sheet may stay in the module-wide list once it is gone.
   DropBinding(this);
+  for (ConfigPage* page : Pages()) page->CancelPendingBinding();
   header_.nPages = 0;
   header_.phpage = nullptr;
   // The sheet has destroyed the pages it was given.

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -37,6 +38,8 @@ class ConfigSheet : private BindingTag {
  private:
   static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
   static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The pages in tab order.
+  std::array<ConfigPage*, 4> Pages();
   void AddPage(ConfigPage& page);
   void Subclass(HWND window);
   void FitToPages();

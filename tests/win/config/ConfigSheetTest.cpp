@@ -102,6 +102,27 @@ TEST_F(ConfigSheetTest, OpensOnItemsTitledWithoutAUsableApplyButtonCentredOnTheW
   EXPECT_EQ((work.top + work.bottom) / 2 - height / 2, sheet.top);
 }
 
+TEST_F(ConfigSheetTest, CentresOnTheActiveWindowWhichItOwnsWhileItRuns) {
+  HWND owner = ::CreateWindowExA(0, "Static", "shell", WS_POPUP | WS_VISIBLE, 100, 120, 700, 500, nullptr, nullptr,
+                                 nullptr, nullptr);
+  ASSERT_NE(nullptr, owner);
+  ::SetActiveWindow(owner);
+  RECT sheet = {};
+  HWND sheetOwner = nullptr;
+  bool ownerDisabled = false;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    ::GetWindowRect(user.sheet(), &sheet);
+    sheetOwner = ::GetWindow(user.sheet(), GW_OWNER);
+    ownerDisabled = !::IsWindowEnabled(owner);
+    user.PressCancel();
+  }));
+  ::DestroyWindow(owner);
+  EXPECT_EQ(owner, sheetOwner);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_EQ(450 - (sheet.right - sheet.left) / 2, sheet.left);
+  EXPECT_EQ(370 - (sheet.bottom - sheet.top) / 2, sheet.top);
+}
+
 TEST_F(ConfigSheetTest, OkWithoutAnyChangeWritesAllTenValues) {
   EXPECT_TRUE(RunOnce([](SheetUser& user) { user.PressOk(); }));
   EXPECT_EQ(10u, ValueCount());
