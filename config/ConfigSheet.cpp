@@ -129,7 +129,7 @@ void ConfigSheet::AddPage(ConfigPage& page) {
     return;
   }
   try {
-    pages_.reserve(pages_.empty() ? 1 : pages_.size() * 2);
+    if (pages_.size() == pages_.capacity()) pages_.reserve(pages_.empty() ? 1 : pages_.capacity() * 2);
     pages_.push_back(handle);
   } catch (const std::bad_alloc&) {
     TRACE_FAILURE(kResultOutOfMemory);
