@@ -42,7 +42,9 @@ HWND WaitForSheet(DWORD thread, DWORD timeoutMs) {
   return nullptr;
 }
 
-// Opens the sheet like the folder menu's "Configure..." command.
+// Opens the sheet the way the folder menu's "Configure..." command does. The
+// only place that knows how: when InvokeCommand dispatches command offset 1,
+// this becomes that call.
 void OpenConfigureSheet(CShellExt& shellExt) { shellExt.RunConfigureCommand(); }
 
 }  // namespace
