@@ -26,8 +26,10 @@ while kill -0 "$test_pid" 2>/dev/null; do
     [ -e "$ready" ] || continue
     name=$(basename "$ready" .ready)
     read -r x y w h < <(tr -d "\r" <"$ready")
-    # A margin around the sheet, for the drop-down list and any popup.
-    import -window root -crop "$((w + 40))x$((h + 120))+$((x - 20))+$((y - 20))" +repage "$out/$name.png"
+    # A margin around the sheet; more below it for an open drop-down list.
+    below=20
+    case $name in *history*) below=100 ;; esac
+    import -window root -crop "$((w + 40))x$((h + 20 + below))+$((x - 20))+$((y - 20))" +repage "$out/$name.png"
     rm -f "$ready"
     touch "$shots/$name.done"
   done
