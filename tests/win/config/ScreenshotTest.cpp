@@ -18,11 +18,43 @@ using namespace config_test;
 
 namespace {
 
-// Announces the shot with the sheet's rectangle and waits until it is taken.
-bool Pose(const std::string& directory, const std::string& name, HWND sheet) {
+struct BoxSearch {
+  HWND sheet;
+  HWND box = nullptr;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  char className[16] = {};
+  ::GetClassNameA(window, className, sizeof(className));
+  if (window != search->sheet && lstrcmpA(className, "#32770") == 0 && ::IsWindowVisible(window)) {
+    search->box = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForMessageBox(DWORD thread, HWND sheet) {
+  for (int i = 0; i < 500; ++i) {
+    BoxSearch search{sheet};
+    ::EnumThreadWindows(thread, FindMessageBox, reinterpret_cast<LPARAM>(&search));
+    if (search.box) return search.box;
+    ::Sleep(10);
+  }
+  return nullptr;
+}
+
+// Announces the shot with the rectangle around the windows and waits until
+// it is taken.
+bool Pose(const std::string& directory, const std::string& name, HWND sheet, HWND also = nullptr) {
   ::Sleep(300);  // let the page paint
   RECT r = {};
   ::GetWindowRect(sheet, &r);
+  if (also) {
+    RECT other = {};
+    ::GetWindowRect(also, &other);
+    ::UnionRect(&r, &r, &other);
+  }
   const std::string ready = directory + "\\" + name + ".ready";
   const std::string done = directory + "\\" + name + ".done";
   if (FILE* f = std::fopen((ready + ".tmp").c_str(), "w")) {
@@ -52,6 +84,7 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
   CShellExt* shellExt = new CShellExt();
   shellExt->AddRef();
   bool allTaken = true;
+  const DWORD uiThread = ::GetCurrentThreadId();
   EXPECT_TRUE(RunSheet(
       *shellExt,
       [&](SheetUser& user) {
@@ -76,6 +109,12 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
         ::SendDlgItemMessageA(clean, IDC_MASKS, CB_SHOWDROPDOWN, TRUE, 0);
         allTaken &= Pose(dir, "config-clean-history", user.sheet());
         ::SendDlgItemMessageA(clean, IDC_MASKS, CB_SHOWDROPDOWN, FALSE, 0);
+        user.Type(user.ComboEdit(clean, IDC_MASKS), "*.obj|*.pch");
+        user.PressOk();
+        HWND refusal = WaitForMessageBox(uiThread, user.sheet());
+        allTaken &= refusal != nullptr && Pose(dir, "config-clean-refusal", user.sheet(), refusal);
+        if (refusal) ::PostMessageA(refusal, WM_COMMAND, IDOK, 0);
+        ::Sleep(200);
         user.PressCancel();
       },
       180000));
