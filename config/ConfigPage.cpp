@@ -165,9 +165,13 @@ bool ConfigPage::ReadControlText(int id, std::string& text) const {
   HWND control = Control(id);
   const int length = ::GetWindowTextLengthA(control);
   std::vector<char> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  ::SetLastError(ERROR_SUCCESS);
   const int read = ::GetWindowTextA(control, buffer.data(), static_cast<int>(buffer.size()));
   text.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
-  if (read < length) {
+  // The reported length may exceed the text (it allows for double-byte
+  // characters), so a shorter read is normal; only a read that fails
+  // outright has lost text.
+  if (read == 0 && length > 0 && ::GetLastError() != ERROR_SUCCESS) {
     TRACE_FAILURE(ResultFromError(::GetLastError()));
     return false;
   }
