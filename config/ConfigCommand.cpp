@@ -1,3 +1,9 @@
+#include "config/ConfigSheet.h"
 #include "server/ShellExt.h"
 
-void CShellExt::RunConfigureCommand() {}
+// The sheet edits this object's own settings in place; its answer changes
+// nothing for the shell.
+void CShellExt::RunConfigureCommand() {
+  ConfigSheet sheet(settings());
+  sheet.RunModal(::GetActiveWindow());
+}

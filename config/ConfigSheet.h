@@ -1,0 +1,58 @@
+// ConfigSheet: the modal "Configure Varnoke" property sheet over a CShellExt
+// object's Settings; OK applies the opened pages and saves the record.
+#pragma once
+#include <windows.h>
+#include <prsht.h>
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "config/CleanPage.h"
+#include "config/DeletePage.h"
+#include "config/DosBoxPage.h"
+#include "config/ItemsPage.h"
+#include "config/WindowBinding.h"
+#include "settings/Settings.h"
+
+// The header form with the watermark and header-bitmap fields.
+constexpr UINT kSheetHeaderSize = offsetof(PROPSHEETHEADERA, hbmHeader) + sizeof(HBITMAP);
+#ifndef _WIN64
+static_assert(kSheetHeaderSize == 52, "32-bit sheet header with watermark and header bitmap");
+#endif
+
+class ConfigSheet : private BindingTag {
+ public:
+  explicit ConfigSheet(Settings& settings);
+  ~ConfigSheet();
+  ConfigSheet(const ConfigSheet&) = delete;
+  ConfigSheet& operator=(const ConfigSheet&) = delete;
+
+  // Runs the sheet and returns what PropertySheetA returned, or -1 when it
+  // could not be run.
+  int RunModal(HWND owner);
+
+  // Page handles held (before RunModal, or when it could not run).
+  size_t pageCount() const { return pages_.size(); }
+
+ private:
+  static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
+  static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The pages in tab order.
+  std::array<ConfigPage*, 4> Pages();
+  void AddPage(ConfigPage& page);
+  void Subclass(HWND window);
+  void FitToPages();
+  void TidyButtons();
+  void Centre();
+
+  Settings& settings_;
+  PROPSHEETHEADERA header_ = {};
+  std::vector<HPROPSHEETPAGE> pages_;
+  ItemsPage itemsPage_;
+  DosBoxPage dosBoxPage_;
+  DeletePage deletePage_;
+  CleanPage cleanPage_;
+  HWND window_ = nullptr;
+  WNDPROC previous_ = nullptr;
+};

@@ -1,0 +1,70 @@
+#include "config/DeletePage.h"
+
+#include "config/ConfigIds.h"
+#include "resources/StringIds.h"
+#include "server/Module.h"
+
+namespace {
+constexpr int kRecycle = 0;
+constexpr int kErase = 2;
+constexpr uint32_t kMethodCount = 4;
+}  // namespace
+
+DeletePage::DeletePage(Settings& settings)
+    : ConfigPage(settings, IDD_DELETE_PAGE, IDI_DELETE_TAB, IDS_DELETE_HELP),
+      option_(settings.DeleteOption),
+      method_(settings.EraseMethod),
+      confirm_(settings.DeleteOption == kRecycle ? settings.DeleteConfirm : 1),
+      report_(settings.DeleteReport),
+      recycleConfirm_(confirm_) {}
+
+void DeletePage::OnInitDialog() {
+  confirmBox_ = Control(IDC_CONFIRM);
+  ::EnableWindow(confirmBox_, option_ == kRecycle);
+  methodBox_ = Control(IDC_METHOD);
+  for (uint32_t m = 0; m < kMethodCount; ++m)
+    ::SendMessageA(methodBox_, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(LoadModuleString(IDS_METHOD_ZERO + m).c_str()));
+  // An unknown method selects nothing and is kept unless the user picks one.
+  ::SendMessageA(methodBox_, CB_SETCURSEL, method_ < kMethodCount ? method_ : static_cast<WPARAM>(-1), 0);
+  ::EnableWindow(methodBox_, option_ == kErase);
+  SetRadioGroup(IDC_RECYCLE, IDC_ERASE, option_);
+  SetCheckBox(IDC_CONFIRM, confirm_);
+  SetCheckBox(IDC_REPORT, report_);
+}
+
+bool DeletePage::OnCommand(int controlId, int code) {
+  switch (controlId) {
+    case IDC_RECYCLE:
+      ::SendMessageA(confirmBox_, BM_SETCHECK, recycleConfirm_ ? BST_CHECKED : BST_UNCHECKED, 0);
+      ::EnableWindow(confirmBox_, TRUE);
+      ::EnableWindow(methodBox_, FALSE);
+      return true;
+    case IDC_PERMANENT:
+    case IDC_ERASE:
+      ::SendMessageA(confirmBox_, BM_SETCHECK, BST_CHECKED, 0);
+      ::EnableWindow(confirmBox_, FALSE);
+      ::EnableWindow(methodBox_, controlId == IDC_ERASE);
+      return true;
+    case IDC_CONFIRM:
+      recycleConfirm_ = ::SendMessageA(confirmBox_, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+      return true;
+    case IDC_METHOD:
+      if (code != CBN_SELCHANGE) return false;
+      method_ = static_cast<uint32_t>(::SendMessageA(methodBox_, CB_GETCURSEL, 0, 0));
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool DeletePage::ApplyToSettings() {
+  option_ = CheckedRadio(IDC_RECYCLE, IDC_ERASE);
+  confirm_ = CheckBoxState(IDC_CONFIRM);
+  report_ = CheckBoxState(IDC_REPORT);
+  settings_.DeleteOption = option_;
+  settings_.EraseMethod = method_;
+  settings_.DeleteConfirm = confirm_;
+  settings_.DeleteReport = report_;
+  return true;
+}
