@@ -89,6 +89,23 @@ void DialogDriver::PressKey(UINT key) const {
 
 void DialogDriver::CloseBox() const { ::PostMessageA(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+void DialogDriver::Shot(const std::string& name) const {
+  char folder[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableA("VARNOKE_SHOT_DIR", folder, MAX_PATH)) return;
+  ::Sleep(300);  // let the animation and the text settle on the screen
+  RECT rect = {};
+  ::GetWindowRect(dialog_, &rect);
+  const std::string request = std::string(folder) + "\\" + name + ".req";
+  char line[128];
+  wsprintfA(line, "%ld %ld %ld %ld", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+  HANDLE file = ::CreateFileA(request.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, line, lstrlenA(line), &written, nullptr);
+  ::CloseHandle(file);
+  WaitUntil([&request] { return ::GetFileAttributesA(request.c_str()) == INVALID_FILE_ATTRIBUTES; }, 15000);
+}
+
 bool DialogDriver::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   for (;;) {

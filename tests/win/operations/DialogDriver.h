@@ -31,6 +31,10 @@ class DialogDriver {
   void PressKey(UINT key) const;  // to the focus window
   void CloseBox() const;  // the caption's close button
 
+  // With VARNOKE_SHOT_DIR set (a folder shared with a screenshot taker
+  // outside Wine), asks for a picture of the dialog and waits until taken.
+  void Shot(const std::string& name) const;
+
   // Polls `condition` every 5 ms; false on timeout.
   static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 
