@@ -18,19 +18,20 @@ bool Cancelled(const FolderOperation& operation) {
   return ::InterlockedCompareExchange(const_cast<volatile LONG*>(&operation.cancel), 0, 0) != 0;
 }
 
-// The size the directory listing reports; 0 when it cannot be read.
+// The size the file system reports for the file; 0 when it cannot be read.
+// The attribute query returns what a listing of the path would, at a
+// fraction of a listing's cost under Wine.
 uint64_t ListedSize(const char* path) {
-  WIN32_FIND_DATAA data;
-  UniqueFind find(::FindFirstFileA(path, &data));
-  if (!find) return 0;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
   return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // Removes one entry as the mode asks. Returns false with the failure's code
 // in *code; a link is always removed as a link, so that nothing it points to
 // is recycled, overwritten or deleted.
-bool RemoveEntry(FolderOperation& operation, const char* path, bool folder, Result* code) {
-  if (IsLinkEntry(path)) {
+bool RemoveEntry(FolderOperation& operation, const char* path, bool folder, bool link, Result* code) {
+  if (link) {
     if (RemoveLinkEntry(path)) return true;
     *code = ResultFromError(::GetLastError());
     return false;
@@ -66,10 +67,12 @@ int32_t VisitEntry(const char* path, int32_t folderDone, void* context) {
   const bool folder = folderDone != 0;
   // Clean leaves every folder, and with it every folder link, in place.
   if (folder && operation.mode == ModeClean) return 0;
-  const uint64_t size = !folder && operation.report && !IsLinkEntry(path) ? ListedSize(path) : 0;
+  const bool link = IsLinkEntry(path);
+  // A link frees nothing of what it points to.
+  const uint64_t size = !folder && operation.report && !link ? ListedSize(path) : 0;
 
   Result code = kResultOk;
-  const bool removed = RemoveEntry(operation, path, folder, &code);
+  const bool removed = RemoveEntry(operation, path, folder, link, &code);
   if (folder) {
     if (removed) {
       ++operation.foldersRemoved;
