@@ -31,7 +31,7 @@ varnoke_start_xvfb() {
   command -v Xvfb >/dev/null || { echo "Xvfb is missing" >&2; return 1; }
   for n in $(seq 91 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
     pid=$!
     for _ in $(seq 1 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -56,7 +56,7 @@ varnoke_wine_setup() {
   DISPLAY=$(cat "$VARNOKE_WINE_DIR/display")
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "creating the Wine prefix $WINEPREFIX"
-    WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
+    WINEARCH=win32 wineboot -i >/dev/null 2>&1 9>&- || true
     wineserver -w
     # Unmanaged windows: closing a window costs no window-manager round trip.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -65,10 +65,10 @@ varnoke_wine_setup() {
   fi
   [ -f "$WINEPREFIX/system.reg" ] || { echo "the Wine prefix could not be created" >&2; return 1; }
   # A persistent wineserver makes each program start in tens of milliseconds.
-  (setsid wineserver -p >/dev/null 2>&1 </dev/null &)
+  (setsid wineserver -p >/dev/null 2>&1 </dev/null 9>&- &)
   # Start Wine's own services now, detached from the caller's output: a
   # test program that started them would leave them holding its stdout.
-  wine cmd /c exit >/dev/null 2>&1 </dev/null
+  wine cmd /c exit >/dev/null 2>&1 </dev/null 9>&-
   return 0
 }
 
