@@ -53,6 +53,14 @@ std::string ModuleString(unsigned id);
 // A path shortened to at most 54 characters for one line of the dialog.
 std::string ShortenPath(const std::string& path);
 
+// The two progress lines of the dialog. Each repaints at most once per
+// 100 ms, by time stamps shared by every operation dialog of the process.
+enum ProgressLine { PathLine = 0, PassesLine = 1 };
+// False while the line would drop a new text: the worker then spares itself
+// the exchange with the dialog thread, which under Wine costs more than
+// deleting a small file.
+bool ProgressLineDue(ProgressLine line);
+
 // Runs the modal operation dialog (owner may be null); -1 when it could not be
 // shown, else 0.
 INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner);
@@ -70,7 +78,7 @@ struct OperationCalls {
   void*(WINAPI* heapAlloc)(HANDLE, DWORD, SIZE_T);
   DWORD(WINAPI* tickCount)();
 };
-// Replaces the table; null restores the platform's own calls. Returns the
-// previous table.
+// Replaces the table (null: the platform's own calls) and forgets the
+// progress lines' time stamps. Returns the previous table.
 const OperationCalls* SetOperationCallsForTesting(const OperationCalls* calls);
 const OperationCalls& Calls();

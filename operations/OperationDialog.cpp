@@ -14,9 +14,15 @@ namespace {
 
 // Shared by every operation dialog of the process: each progress line
 // repaints at most once per 100 ms.
-DWORD pathLineStamp = 0;
-DWORD passesLineStamp = 0;
+// Written by dialog threads, read by workers.
+volatile LONG lineStamps[2] = {0, 0};
 constexpr DWORD kRepaintInterval = 100;
+
+bool DueAt(ProgressLine line, DWORD now) {
+  // Unsigned difference: the tick counter's wrap-around does no harm.
+  const DWORD stamp = static_cast<DWORD>(::InterlockedCompareExchange(&lineStamps[line], 0, 0));
+  return now - stamp > kRepaintInterval;
+}
 
 const OperationCalls kPlatformCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
 const OperationCalls* calls = &kPlatformCalls;
@@ -36,7 +42,7 @@ class OperationDialog {
   void StartWork();
   void OnWorkDone();
   void OnCancel();
-  void ShowProgress(DWORD* stamp, const char* text, std::string* kept, int control);
+  void ShowProgress(ProgressLine line, const char* text, std::string* kept, int control);
   void SetText(int control, const std::string& text);
   void Show(int control, bool show);
 
@@ -83,10 +89,10 @@ INT_PTR OperationDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnCancel();
       return TRUE;
     case WM_OP_FILE:
-      ShowProgress(&pathLineStamp, reinterpret_cast<const char*>(wParam), &op_.fileText, IDC_FILENAME);
+      ShowProgress(PathLine, reinterpret_cast<const char*>(wParam), &op_.fileText, IDC_FILENAME);
       return TRUE;
     case WM_OP_PASS:
-      ShowProgress(&passesLineStamp, reinterpret_cast<const char*>(wParam), &op_.passesText, IDC_PASSES);
+      ShowProgress(PassesLine, reinterpret_cast<const char*>(wParam), &op_.passesText, IDC_PASSES);
       return TRUE;
     case WM_OP_DONE:
       if (!op_.idle) OnWorkDone();
@@ -166,10 +172,10 @@ void OperationDialog::OnCancel() {
     ::InterlockedExchange(&op_.cancel, 1);
 }
 
-void OperationDialog::ShowProgress(DWORD* stamp, const char* text, std::string* kept, int control) {
+void OperationDialog::ShowProgress(ProgressLine line, const char* text, std::string* kept, int control) {
   const DWORD now = calls->tickCount();
-  if (now - *stamp <= kRepaintInterval) return;
-  *stamp = now;
+  if (!DueAt(line, now)) return;
+  ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
   *kept = text ? text : "";
   SetText(control, *kept);
 }
@@ -188,9 +194,13 @@ void OperationDialog::Show(int control, bool show) {
 
 const OperationCalls& Calls() { return *calls; }
 
+bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls->tickCount()); }
+
 const OperationCalls* SetOperationCallsForTesting(const OperationCalls* replacement) {
   const OperationCalls* previous = calls;
   calls = replacement ? replacement : &kPlatformCalls;
+  ::InterlockedExchange(&lineStamps[PathLine], 0);
+  ::InterlockedExchange(&lineStamps[PassesLine], 0);
   return previous;
 }
 
@@ -199,7 +209,10 @@ INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {
   INT_PTR result = -1;
   {
     ActivationScope context;
-    if (context.Failed()) return TRACE_FAILURE(kResultFail), -1;
+    if (context.Failed()) {
+      TRACE_FAILURE(kResultFail);
+      return -1;
+    }
     AddCreateWindowObject(&dialog);
     result = ::DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(IDD_OPERATION), owner, &OperationDialog::Proc, 0);
     if (!dialog.bound()) TakeCreateWindowObject();

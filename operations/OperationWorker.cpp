@@ -60,9 +60,11 @@ int32_t VisitEntry(const char* path, int32_t folderDone, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
   if (Cancelled(operation)) return kStop;
 
-  char shortened[55];
-  if (!::PathCompactPathExA(shortened, path, sizeof(shortened), 0)) lstrcpynA(shortened, path, sizeof(shortened));
-  ::SendMessageA(operation.window, WM_OP_FILE, reinterpret_cast<WPARAM>(shortened), 0);
+  if (ProgressLineDue(PathLine)) {
+    char shortened[55];
+    if (!::PathCompactPathExA(shortened, path, sizeof(shortened), 0)) lstrcpynA(shortened, path, sizeof(shortened));
+    ::SendMessageA(operation.window, WM_OP_FILE, reinterpret_cast<WPARAM>(shortened), 0);
+  }
 
   const bool folder = folderDone != 0;
   // Clean leaves every folder, and with it every folder link, in place.
@@ -93,7 +95,7 @@ int32_t VisitEntry(const char* path, int32_t folderDone, void* context) {
 int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
   if (Cancelled(operation)) return kStop;
-  if (passCount <= 1) return 0;
+  if (passCount <= 1 || !ProgressLineDue(PassesLine)) return 0;
   const std::string text =
       FillText(ModuleString(444).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount));
   ::SendMessageA(operation.window, WM_OP_PASS, reinterpret_cast<WPARAM>(text.c_str()), 0);

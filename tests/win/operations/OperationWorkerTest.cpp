@@ -64,6 +64,7 @@ struct WorkerRun {
   // directly.
   void Go(FolderOperation& operation) {
     operation.window = recorder.window();
+    SetOperationCallsForTesting(nullptr);  // no dialog has shown a line lately
     traced.clear();
     const ErrorTraceHook previous = SetErrorTraceHook(&TraceFailure);
     WorkerMain(operation);
@@ -271,4 +272,28 @@ TEST(RecyclePath, WithoutMemoryForTheListNothingIsRemoved) {
   EXPECT_EQ(0, RecyclePath(file.c_str()));
   SetOperationCallsForTesting(previous);
   EXPECT_TRUE(Exists(file));
+}
+
+namespace {
+DWORD WINAPI EarlyTicks() { return 50; }  // 50 ms after both lines last changed
+}  // namespace
+
+TEST(OperationWorker, SendsNoProgressTheDialogWouldDropButStillDoesAllTheWork) {
+  TempFolder temp("w");
+  WorkerRun run;
+  run.folders = {temp.MakeFolder("F")};
+  temp.MakeFile("F\\a");
+  temp.MakeFile("F\\S\\b");
+  run.settings.EraseMethod = 3;
+  FolderOperation operation(run.settings, run.folders, ModeErase);
+  operation.window = run.recorder.window();
+  OperationCalls early = Calls();
+  early.tickCount = &EarlyTicks;
+  const OperationCalls* previous = SetOperationCallsForTesting(&early);
+  WorkerMain(operation);
+  SetOperationCallsForTesting(previous);
+  EXPECT_TRUE(run.recorder.log.files.empty());
+  EXPECT_TRUE(run.recorder.log.passes.empty());
+  EXPECT_EQ(2u, operation.filesDeleted);
+  EXPECT_EQ(2u, operation.foldersRemoved);
 }

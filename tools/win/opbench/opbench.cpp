@@ -119,9 +119,15 @@ int main(int argc, char** argv) {
   const int entries = folders * files + folders + 1;
   std::vector<double> engine, quiet, reported;
   for (int round = 0; round < rounds; ++round) {
-    engine.push_back(EngineAlone(MakeTree(3 * round, folders, files), entries));
-    quiet.push_back(ThroughDialog(MakeTree(3 * round + 1, folders, files), entries, 0));
-    reported.push_back(ThroughDialog(MakeTree(3 * round + 2, folders, files), entries, 1));
+    // Each variant gets a fresh tree, made just before it runs; the order
+    // turns from round to round so that no variant always goes first.
+    for (int turn = 0; turn < 3; ++turn) {
+      const int variant = (turn + round) % 3;
+      const std::string tree = MakeTree(3 * round + variant, folders, files);
+      if (variant == 0) engine.push_back(EngineAlone(tree, entries));
+      if (variant == 1) quiet.push_back(ThroughDialog(tree, entries, 0));
+      if (variant == 2) reported.push_back(ThroughDialog(tree, entries, 1));
+    }
     std::printf("round %d: engine %.3f s, dialog %.3f s, dialog with report %.3f s\n", round + 1, engine.back(),
                 quiet.back(), reported.back());
   }
