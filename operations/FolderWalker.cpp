@@ -47,6 +47,14 @@ class Listing {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// The first matching mask decides; with none, the opposite of the sense.
+int32_t Matches(const char* name, const std::vector<std::string>& masks, int32_t include) {
+  for (const std::string& mask : masks) {
+    if (::PathMatchSpecA(name, mask.c_str())) return include ? 1 : 0;
+  }
+  return include ? 0 : 1;
+}
+
 bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -56,12 +64,7 @@ struct Walk {
   std::vector<std::string> masks;
   std::string path;  // grows by one name per level and shrinks back
 
-  bool Selected(const char* name) const {
-    for (const std::string& mask : masks) {
-      if (::PathMatchSpecA(name, mask.c_str())) return options.include != 0;
-    }
-    return options.include == 0;
-  }
+  bool Selected(const char* name) const { return Matches(name, masks, options.include) != 0; }
 
   int32_t Visit(int32_t folderDone) { return options.visit(path.c_str(), folderDone, options.context); }
 
@@ -123,10 +126,7 @@ int32_t WalkFolder(const char* folder, const WalkOptions& options) {
 }
 
 int32_t MaskMatch(const char* name, const char* masks, int32_t include) {
-  for (const std::string& mask : SplitMaskList(masks ? masks : "")) {
-    if (::PathMatchSpecA(name, mask.c_str())) return include ? 1 : 0;
-  }
-  return include ? 0 : 1;
+  return Matches(name, SplitMaskList(masks ? masks : ""), include);
 }
 
 bool IsLinkEntry(const char* path) { return IsLinkAttributes(calls.getFileAttributes(path)); }

@@ -1,0 +1,20 @@
+#include "erase/ErasePlatform.h"
+
+namespace {
+
+void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, bytes); }
+void HeapRelease(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
+
+const ErasePlatform kRealCalls = {
+    ::GetFileAttributesA, ::CreateFileA,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
+    ::WriteFile,          ::UnlockFile,     ::FlushFileBuffers,    ::CloseHandle,        ::DeleteFileA,
+    HeapAllocate,         HeapRelease,      ::CryptAcquireContextA, ::CryptCreateHash,   ::CryptHashData,
+    ::CryptGetHashParam,  ::CryptGenRandom, ::CryptDestroyHash,    ::CryptReleaseContext, ::GetCursorPos,
+    ::GetCaretPos,        ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime};
+
+ErasePlatform calls = kRealCalls;
+
+}  // namespace
+
+ErasePlatform& EraseCalls() { return calls; }
+const ErasePlatform& RealEraseCalls() { return kRealCalls; }

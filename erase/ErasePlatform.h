@@ -1,0 +1,57 @@
+// The platform calls of secure erasure in one table that tests replace, so
+// that writes, flushes, locks, allocations and the random generator can be
+// made to fail, and sizes above 4 GiB can be shown without writing them.
+#pragma once
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "server/ErrorReturn.h"
+
+struct ErasePlatform {
+  // Files.
+  DWORD(WINAPI* getFileAttributes)(LPCSTR path);
+  HANDLE(WINAPI* createFile)(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE templateFile);
+  DWORD(WINAPI* getFileSize)(HANDLE file, LPDWORD high);
+  DWORD(WINAPI* setFilePointer)(HANDLE file, LONG distance, PLONG high, DWORD method);
+  BOOL(WINAPI* lockFile)(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh);
+  BOOL(WINAPI* writeFile)(HANDLE file, LPCVOID data, DWORD length, LPDWORD written, LPOVERLAPPED overlapped);
+  BOOL(WINAPI* unlockFile)(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh);
+  BOOL(WINAPI* flushFileBuffers)(HANDLE file);
+  BOOL(WINAPI* closeHandle)(HANDLE handle);
+  BOOL(WINAPI* deleteFile)(LPCSTR path);
+  // The write buffer.
+  void* (*allocate)(size_t bytes);
+  void (*release)(void* block);
+  // The random generator.
+  BOOL(WINAPI* cryptAcquireContext)(HCRYPTPROV* provider, LPCSTR container, LPCSTR providerName, DWORD type,
+                                    DWORD flags);
+  BOOL(WINAPI* cryptCreateHash)(HCRYPTPROV provider, ALG_ID algorithm, HCRYPTKEY key, DWORD flags, HCRYPTHASH* hash);
+  BOOL(WINAPI* cryptHashData)(HCRYPTHASH hash, const BYTE* data, DWORD length, DWORD flags);
+  BOOL(WINAPI* cryptGetHashParam)(HCRYPTHASH hash, DWORD param, BYTE* data, DWORD* length, DWORD flags);
+  BOOL(WINAPI* cryptGenRandom)(HCRYPTPROV provider, DWORD length, BYTE* buffer);
+  BOOL(WINAPI* cryptDestroyHash)(HCRYPTHASH hash);
+  BOOL(WINAPI* cryptReleaseContext)(HCRYPTPROV provider, DWORD flags);
+  // Entropy samples.
+  BOOL(WINAPI* getCursorPos)(LPPOINT point);
+  BOOL(WINAPI* getCaretPos)(LPPOINT point);
+  BOOL(WINAPI* queryPerformanceCounter)(LARGE_INTEGER* counter);
+  void(WINAPI* getSystemTime)(LPSYSTEMTIME time);
+  LONG(WINAPI* getMessageTime)();
+};
+
+// The table in use; tests change entries and put the real ones back.
+ErasePlatform& EraseCalls();
+// The system's own functions.
+const ErasePlatform& RealEraseCalls();
+
+// The code of a platform call that has just failed: from the thread's last
+// error, or a general failure when the call left none behind (a failure must
+// never pass for success).
+inline Result LastFailure() {
+  const DWORD error = ::GetLastError();
+  return error == ERROR_SUCCESS ? kResultFail : ResultFromError(error);
+}

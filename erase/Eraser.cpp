@@ -1,0 +1,150 @@
+#include "erase/Eraser.h"
+
+#include <windows.h>
+
+#include "erase/ErasePlatform.h"
+#include "erase/PassFiller.h"
+
+static constexpr const char* kUnit = kUnitErase;
+
+namespace {
+
+// The file handle and the write buffer, released through the seam.
+class FileOwner {
+ public:
+  explicit FileOwner(HANDLE handle) : handle_(handle) {}
+  ~FileOwner() {
+    if (handle_ != INVALID_HANDLE_VALUE) EraseCalls().closeHandle(handle_);
+  }
+  FileOwner(const FileOwner&) = delete;
+  FileOwner& operator=(const FileOwner&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+class WriteBuffer {
+ public:
+  WriteBuffer() : block_(static_cast<uint8_t*>(EraseCalls().allocate(ERASE_CHUNK))) {}
+  ~WriteBuffer() {
+    if (block_) EraseCalls().release(block_);
+  }
+  WriteBuffer(const WriteBuffer&) = delete;
+  WriteBuffer& operator=(const WriteBuffer&) = delete;
+  uint8_t* get() const { return block_; }
+
+ private:
+  uint8_t* block_;
+};
+
+// Tears the filler down on every way out of a pass.
+class PassScope {
+ public:
+  explicit PassScope(PassFiller& filler) : filler_(filler) {}
+  ~PassScope() { filler_.TearDown(); }
+  PassScope(const PassScope&) = delete;
+  PassScope& operator=(const PassScope&) = delete;
+
+ private:
+  PassFiller& filler_;
+};
+
+Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
+  ErasePlatform& calls = EraseCalls();
+  LONG high = 0;
+  ::SetLastError(ERROR_SUCCESS);
+  const DWORD low = calls.setFilePointer(file, 0, &high, FILE_CURRENT);
+  if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != ERROR_SUCCESS) return TRACE_FAILURE(LastFailure());
+  const DWORD offsetHigh = static_cast<DWORD>(high);
+  if (!calls.lockFile(file, low, offsetHigh, length, 0)) return TRACE_FAILURE(LastFailure());
+  DWORD written = 0;
+  if (!calls.writeFile(file, data, length, &written, nullptr)) return TRACE_FAILURE(LastFailure());
+  // A short write would leave old bytes in place under a reported success.
+  if (written != length) return TRACE_FAILURE(ResultFromError(ERROR_WRITE_FAULT));
+  if (!calls.unlockFile(file, low, offsetHigh, length, 0)) return TRACE_FAILURE(LastFailure());
+  if (!calls.flushFileBuffers(file)) return TRACE_FAILURE(LastFailure());
+  return kResultOk;
+}
+
+Result WritePass(HANDLE file, const ErasePass& pass, uint64_t size, PassFiller& filler) {
+  ErasePlatform& calls = EraseCalls();
+  PassScope scope(filler);
+  RETURN_IF_FAILED(filler.SetUp(pass));
+  LONG high = 0;
+  ::SetLastError(ERROR_SUCCESS);
+  if (calls.setFilePointer(file, 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+      ::GetLastError() != ERROR_SUCCESS)
+    return TRACE_FAILURE(LastFailure());
+  WriteBuffer buffer;
+  if (!buffer.get()) return TRACE_FAILURE(kResultOutOfMemory);
+  for (uint64_t written = 0; written < size; written += ERASE_CHUNK) {
+    const DWORD length = size - written < ERASE_CHUNK ? static_cast<DWORD>(size - written) : ERASE_CHUNK;
+    RETURN_IF_FAILED(filler.Fill(buffer.get(), length));
+    RETURN_IF_FAILED(WriteChunk(file, buffer.get(), length));
+  }
+  return kResultOk;
+}
+
+// The last error a failed erasure leaves: Win32 codes as themselves, any
+// other code as 0xFFFFFFFF.
+DWORD LastErrorOf(Result code) {
+  const uint32_t facility = (static_cast<uint32_t>(code) >> 16) & 0x1FFF;
+  return facility == 7 ? static_cast<DWORD>(code) & 0xFFFF : 0xFFFFFFFF;
+}
+
+}  // namespace
+
+Result OverwriteFile(const char* path, const ErasePass* passes, PassCallback callback, void* userData) {
+  ErasePlatform& calls = EraseCalls();
+  // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
+  // file's attributes are left alone, so a read-only file fails here.
+  // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
+  // looked, the link is opened, never what it points to.
+  FileOwner file(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
+  DWORD high = 0;
+  ::SetLastError(ERROR_SUCCESS);
+  const DWORD low = calls.getFileSize(file.get(), &high);
+  if (low == INVALID_FILE_SIZE && ::GetLastError() != ERROR_SUCCESS) return TRACE_FAILURE(LastFailure());
+  const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
+
+  const int32_t count = PassCount(passes);
+  PassFiller filler;
+  for (int32_t i = 1; i <= count; ++i) {
+    if (callback) {
+      const int32_t stop = callback(i, count, userData);
+      if (stop != 0) return ResultFromError(static_cast<uint32_t>(stop));
+    }
+    RETURN_IF_FAILED(WritePass(file.get(), passes[i - 1], size, filler));
+  }
+  return kResultOk;
+}
+
+int32_t EraseAndDelete(const char* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
+  ErasePlatform& calls = EraseCalls();
+  const DWORD attributes = calls.getFileAttributes(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    // A link: what it points to lies outside what was chosen for erasure.
+    // Remove the link alone.
+    if (calls.deleteFile(path)) return 1;
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    // Windows refuses to open a read-only file for writing; Wine run by root
+    // would let it through. The user's protection holds on both.
+    TRACE_FAILURE(ResultFromError(ERROR_ACCESS_DENIED));
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+  }
+  const Result result = OverwriteFile(path, PassList(eraseMethod), callback, userData);
+  if (Failed(result)) {
+    ::SetLastError(LastErrorOf(result));
+    return 0;
+  }
+  if (calls.deleteFile(path)) return 1;
+  TRACE_FAILURE(ResultFromError(::GetLastError()));
+  return 0;
+}

@@ -1,0 +1,42 @@
+// Random bytes for the Random erase passes, from the platform's
+// cryptographic provider, with a digest of volatile machine readings and the
+// buffer's previous content mixed in as extra seed. No weaker fallback: when
+// no provider can be had, the pass fails.
+#pragma once
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <cstdint>
+
+#include "server/ErrorReturn.h"
+
+class RandomSource {
+ public:
+  RandomSource() = default;
+  ~RandomSource() { Discard(); }
+  RandomSource(const RandomSource&) = delete;
+  RandomSource& operator=(const RandomSource&) = delete;
+
+  // Opens a provider (hardware provider first, then the base provider,
+  // creating the user's default key container when it is missing) and an
+  // MD5 hash object for the entropy samples.
+  Result Acquire();
+  // Replaces the first n bytes of buffer with random bytes; the previous
+  // content is used as extra seed. The machine readings are hashed on the
+  // first fill after Acquire, while the hash object still takes data.
+  Result Fill(uint8_t* buffer, uint32_t n);
+  // Destroys the hash object, then releases the provider.
+  Result Release();
+  // Frees whatever handle Release left behind; never fails.
+  void Discard();
+
+  bool HoldsProvider() const { return provider_ != 0; }
+  bool HoldsHash() const { return hash_ != 0; }
+
+ private:
+  void HashSamples();
+
+  HCRYPTPROV provider_ = 0;
+  HCRYPTHASH hash_ = 0;
+  bool digestRead_ = false;  // the hash object is sealed from then on
+};

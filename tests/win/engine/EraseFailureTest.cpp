@@ -1,0 +1,207 @@
+// Every step of the overwrite that can fail, made to fail through the
+// platform table: the file stays, the caller sees the right last error, and
+// every handle, buffer and provider is given back.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "EraseSpy.h"
+#include "TestSupport.h"
+#include "erase/Eraser.h"
+
+using namespace engine_test;
+using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
+
+namespace {
+
+std::string Content(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t k = 0; k < size; ++k) bytes[k] = "secret "[k % 7];
+  return bytes;
+}
+
+struct Row {
+  const char* what;
+  SpyCall call;
+  DWORD error;
+  int nth;
+  uint32_t method;
+  DWORD lastError;  // what the caller sees
+};
+
+class EraseFailure : public testing::TestWithParam<Row> {};
+
+TEST_P(EraseFailure, FileStaysAndEverythingIsGivenBack) {
+  const Row& row = GetParam();
+  TempFolder temp;
+  const std::string file = temp.MakeFile("victim.bin", Content(5000));
+  {
+    EraseSpy spy;
+    spy.Fail(row.call, row.error, row.nth);
+    ::SetLastError(0);
+    EXPECT_EQ(0, EraseAndDelete(file.c_str(), row.method, nullptr, nullptr));
+    EXPECT_EQ(row.lastError, ::GetLastError());
+    EXPECT_EQ(0, spy.count[kDelete]) << "never deleted";
+    EXPECT_EQ(spy.count[kCreate] - (row.call == kCreate ? 1 : 0), spy.count[kClose]) << "the file is closed";
+    EXPECT_EQ(spy.count[kAllocate] - (row.call == kAllocate ? 1 : 0), spy.count[kRelease]) << "buffers freed";
+    EXPECT_EQ(0, spy.openProviders);
+    EXPECT_EQ(0, spy.openHashes);
+  }
+  EXPECT_EQ(5000u, ReadFileBytes(file).size()) << "neither extended nor truncated";
+}
+
+constexpr DWORD kProviderCode = 0xFFFFFFFF;
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, EraseFailure,
+    testing::Values(
+        Row{"open", kCreate, ERROR_ACCESS_DENIED, 0, ZeroPass, ERROR_ACCESS_DENIED},
+        Row{"size", kSize, ERROR_INVALID_HANDLE, 0, ZeroPass, ERROR_INVALID_HANDLE},
+        Row{"rewind", kPointer, ERROR_SEEK, 1, ZeroPass, ERROR_SEEK},
+        Row{"position", kPointer, ERROR_SEEK, 2, ZeroPass, ERROR_SEEK},
+        Row{"lock", kLock, ERROR_LOCK_VIOLATION, 0, ZeroPass, ERROR_LOCK_VIOLATION},
+        Row{"write", kWrite, ERROR_DISK_FULL, 0, ZeroPass, ERROR_DISK_FULL},
+        Row{"second chunk's write", kWrite, ERROR_DISK_FULL, 2, ZeroPass, ERROR_DISK_FULL},
+        Row{"unlock", kUnlock, ERROR_NOT_LOCKED, 0, ZeroPass, ERROR_NOT_LOCKED},
+        Row{"flush", kFlush, ERROR_IO_DEVICE, 0, ZeroPass, ERROR_IO_DEVICE},
+        Row{"buffer", kAllocate, 0, 0, ZeroPass, ERROR_OUTOFMEMORY},
+        Row{"write failing without an error", kWrite, 0, 0, ZeroPass, 0xFFFFFFFF},
+        Row{"no provider at all", kAcquire, static_cast<DWORD>(NTE_KEYSET_NOT_DEF), 0, RandomPass, kProviderCode},
+        Row{"provider refused by Win32", kAcquire, ERROR_NOT_ENOUGH_MEMORY, 0, DoD3Pass, ERROR_NOT_ENOUGH_MEMORY},
+        Row{"hash object", kCreateHash, static_cast<DWORD>(NTE_BAD_ALGID), 0, Gutmann35Pass, kProviderCode},
+        Row{"hash value", kGetHashParam, static_cast<DWORD>(NTE_BAD_HASH), 0, RandomPass, kProviderCode},
+        Row{"generator, block draw", kGenRandom, static_cast<DWORD>(NTE_FAIL), 1, RandomPass, kProviderCode},
+        Row{"generator, final draw", kGenRandom, static_cast<DWORD>(NTE_FAIL), 257, RandomPass, kProviderCode},
+        Row{"generator, Win32 code", kGenRandom, ERROR_NOT_ENOUGH_MEMORY, 300, RandomPass,
+            ERROR_NOT_ENOUGH_MEMORY}),
+    [](const testing::TestParamInfo<Row>& info) {
+      std::string name;
+      for (const char* c = info.param.what; *c; ++c)
+        if (isalnum(static_cast<unsigned char>(*c))) name += *c;
+      return name;
+    });
+
+TEST(EraseFailureLater, FailureInPassTwoLeavesPassOneOnDisk) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("dod.bin", Content(5000));
+  EraseSpy spy;
+  spy.Fail(kWrite, ERROR_DISK_FULL, 3);  // pass 2, first chunk
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), DoD3Pass, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), ::GetLastError());
+  EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file));
+}
+
+std::vector<std::pair<Result, std::string>> traced;
+void Trace(Result code, const char* unit, int) { traced.emplace_back(code, unit); }
+
+TEST(EraseFailureLater, FailuresAreTracedAsEraseButAStopIsNot) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("t.bin", Content(10));
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(Trace);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, [](int32_t, int32_t, void*) { return -1; }, nullptr));
+  EXPECT_TRUE(traced.empty()) << "the caller's own stop is no failure";
+  {
+    EraseSpy spy;
+    spy.Fail(kFlush, ERROR_IO_DEVICE);
+    EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  }
+  SetErrorTraceHook(previous);
+  ASSERT_FALSE(traced.empty());
+  EXPECT_EQ(ResultFromError(ERROR_IO_DEVICE), traced.front().first);
+  for (const auto& trace : traced) EXPECT_EQ(kUnitErase, trace.second);
+}
+
+TEST(EraseFailureLater, ShortWriteIsAFailure) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("short.bin", Content(5000));
+  EraseSpy spy;
+  spy.writeLimit = 100;
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), ::GetLastError());
+  EXPECT_EQ(0, spy.count[kDelete]);
+}
+
+TEST(EraseFailureLater, WithoutAProviderRandomFailsEveryFileWhileZeroWorks) {
+  TempFolder temp;
+  EraseSpy spy;
+  spy.Fail(kAcquire, static_cast<DWORD>(NTE_PROV_TYPE_NOT_DEF));
+  for (int i = 0; i < 3; ++i) {
+    const std::string file = temp.MakeFile("r" + std::to_string(i), Content(100));
+    EXPECT_EQ(0, EraseAndDelete(file.c_str(), RandomPass, nullptr, nullptr));
+    EXPECT_EQ(Content(100), ReadFileBytes(file));
+  }
+  const std::string zero = temp.MakeFile("z", Content(100));
+  EXPECT_NE(0, EraseAndDelete(zero.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_FALSE(testing_support::Exists(zero));
+}
+
+// A file of 4 GiB + 16 bytes that exists only in the table: positions,
+// lock offsets and counters must all be 64-bit.
+struct HugeFile {
+  static constexpr uint64_t kSize = (uint64_t{1} << 32) + 16;
+  static uint64_t position, written, lastLock;
+  static DWORD lastLength, writes;
+  static bool deleted, closed;
+  static HANDLE Handle() { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x4B1D)); }
+
+  static DWORD WINAPI Attributes(LPCSTR) { return FILE_ATTRIBUTE_ARCHIVE; }
+  static HANDLE WINAPI Create(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) { return Handle(); }
+  static DWORD WINAPI Size(HANDLE, LPDWORD high) {
+    *high = static_cast<DWORD>(kSize >> 32);
+    return static_cast<DWORD>(kSize);
+  }
+  static DWORD WINAPI Pointer(HANDLE, LONG distance, PLONG high, DWORD method) {
+    if (method == FILE_BEGIN) position = (static_cast<uint64_t>(*high) << 32) | static_cast<DWORD>(distance);
+    *high = static_cast<LONG>(position >> 32);
+    return static_cast<DWORD>(position);
+  }
+  static BOOL WINAPI Lock(HANDLE, DWORD low, DWORD high, DWORD length, DWORD) {
+    lastLock = (static_cast<uint64_t>(high) << 32) | low;
+    lastLength = length;
+    return lastLock == position;
+  }
+  static BOOL WINAPI Write(HANDLE, LPCVOID, DWORD length, LPDWORD done, LPOVERLAPPED) {
+    position += length;
+    written += length;
+    ++writes;
+    *done = length;
+    return TRUE;
+  }
+  static BOOL WINAPI Unlock(HANDLE, DWORD, DWORD, DWORD, DWORD) { return TRUE; }
+  static BOOL WINAPI Flush(HANDLE) { return TRUE; }
+  static BOOL WINAPI Close(HANDLE h) { return closed = (h == Handle()); }
+  static BOOL WINAPI Delete(LPCSTR) { return deleted = true; }
+};
+uint64_t HugeFile::position, HugeFile::written, HugeFile::lastLock;
+DWORD HugeFile::lastLength, HugeFile::writes;
+bool HugeFile::deleted, HugeFile::closed;
+
+TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
+  const ErasePlatform saved = EraseCalls();
+  ErasePlatform& calls = EraseCalls();
+  calls.getFileAttributes = HugeFile::Attributes;
+  calls.createFile = HugeFile::Create;
+  calls.getFileSize = HugeFile::Size;
+  calls.setFilePointer = HugeFile::Pointer;
+  calls.lockFile = HugeFile::Lock;
+  calls.writeFile = HugeFile::Write;
+  calls.unlockFile = HugeFile::Unlock;
+  calls.flushFileBuffers = HugeFile::Flush;
+  calls.closeHandle = HugeFile::Close;
+  calls.deleteFile = HugeFile::Delete;
+  const int32_t result = EraseAndDelete("C:\\huge.bin", ZeroPass, nullptr, nullptr);
+  EraseCalls() = saved;
+  EXPECT_NE(0, result);
+  EXPECT_EQ(HugeFile::kSize, HugeFile::written);
+  EXPECT_EQ((HugeFile::kSize + 4095) / 4096, HugeFile::writes);
+  EXPECT_EQ(uint64_t{1} << 32, HugeFile::lastLock) << "the last chunk is locked above 4 GiB";
+  EXPECT_EQ(16u, HugeFile::lastLength);
+  EXPECT_TRUE(HugeFile::closed);
+  EXPECT_TRUE(HugeFile::deleted);
+}
+
+}  // namespace

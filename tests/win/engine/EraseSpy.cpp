@@ -1,0 +1,163 @@
+#include "EraseSpy.h"
+
+#include <algorithm>
+
+namespace engine_test {
+
+EraseSpy* EraseSpy::spy_ = nullptr;
+
+namespace {
+const ErasePlatform& Real() { return RealEraseCalls(); }
+}  // namespace
+
+EraseSpy::EraseSpy() : saved_(EraseCalls()) {
+  spy_ = this;
+  ErasePlatform& calls = EraseCalls();
+  calls.getFileAttributes = Attributes;
+  calls.createFile = Create;
+  calls.getFileSize = Size;
+  calls.setFilePointer = Pointer;
+  calls.lockFile = Lock;
+  calls.writeFile = Write;
+  calls.unlockFile = Unlock;
+  calls.flushFileBuffers = Flush;
+  calls.closeHandle = Close;
+  calls.deleteFile = Delete;
+  calls.allocate = Allocate;
+  calls.release = Release;
+  calls.cryptAcquireContext = Acquire;
+  calls.cryptCreateHash = CreateHash;
+  calls.cryptHashData = HashData;
+  calls.cryptGetHashParam = GetHashParam;
+  calls.cryptGenRandom = GenRandom;
+  calls.cryptDestroyHash = DestroyHash;
+  calls.cryptReleaseContext = ReleaseContext;
+  calls.getCursorPos = Cursor;
+  calls.getCaretPos = Caret;
+  calls.queryPerformanceCounter = Counter;
+}
+
+EraseSpy::~EraseSpy() {
+  EraseCalls() = saved_;
+  spy_ = nullptr;
+}
+
+bool EraseSpy::Fails(SpyCall call) {
+  const int n = ++count[call];
+  for (const Failure& failure : failures) {
+    if (failure.call != call || (failure.nth != 0 && failure.nth != n)) continue;
+    ::SetLastError(failure.error);
+    return true;
+  }
+  return false;
+}
+
+DWORD WINAPI EraseSpy::Attributes(LPCSTR path) {
+  return spy_->Fails(kAttributes) ? INVALID_FILE_ATTRIBUTES : Real().getFileAttributes(path);
+}
+
+HANDLE WINAPI EraseSpy::Create(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                               DWORD disposition, DWORD flags, HANDLE templateFile) {
+  if (spy_->Fails(kCreate)) return INVALID_HANDLE_VALUE;
+  return Real().createFile(path, access, share, security, disposition, flags, templateFile);
+}
+
+DWORD WINAPI EraseSpy::Size(HANDLE file, LPDWORD high) {
+  return spy_->Fails(kSize) ? INVALID_FILE_SIZE : Real().getFileSize(file, high);
+}
+
+DWORD WINAPI EraseSpy::Pointer(HANDLE file, LONG distance, PLONG high, DWORD method) {
+  spy_->steps += method == FILE_BEGIN ? 'R' : 'P';
+  return spy_->Fails(kPointer) ? INVALID_SET_FILE_POINTER : Real().setFilePointer(file, distance, high, method);
+}
+
+BOOL WINAPI EraseSpy::Lock(HANDLE file, DWORD low, DWORD high, DWORD length, DWORD lengthHigh) {
+  spy_->steps += 'L';
+  spy_->locks.emplace_back((static_cast<uint64_t>(high) << 32) | low, length);
+  return !spy_->Fails(kLock) && Real().lockFile(file, low, high, length, lengthHigh);
+}
+
+BOOL WINAPI EraseSpy::Write(HANDLE file, LPCVOID data, DWORD length, LPDWORD written, LPOVERLAPPED overlapped) {
+  spy_->steps += 'W';
+  if (spy_->keepData) spy_->written.emplace_back(static_cast<const char*>(data), length);
+  if (spy_->Fails(kWrite)) return FALSE;
+  if (spy_->writeLimit) length = std::min(length, spy_->writeLimit);
+  return Real().writeFile(file, data, length, written, overlapped);
+}
+
+BOOL WINAPI EraseSpy::Unlock(HANDLE file, DWORD low, DWORD high, DWORD length, DWORD lengthHigh) {
+  spy_->steps += 'U';
+  return !spy_->Fails(kUnlock) && Real().unlockFile(file, low, high, length, lengthHigh);
+}
+
+BOOL WINAPI EraseSpy::Flush(HANDLE file) {
+  spy_->steps += 'F';
+  return !spy_->Fails(kFlush) && Real().flushFileBuffers(file);
+}
+
+BOOL WINAPI EraseSpy::Close(HANDLE handle) {
+  ++spy_->count[kClose];
+  return Real().closeHandle(handle);
+}
+
+BOOL WINAPI EraseSpy::Delete(LPCSTR path) {
+  if (spy_->beforeDelete) spy_->beforeDelete(path);
+  return !spy_->Fails(kDelete) && Real().deleteFile(path);
+}
+
+void* EraseSpy::Allocate(size_t bytes) { return spy_->Fails(kAllocate) ? nullptr : Real().allocate(bytes); }
+
+void EraseSpy::Release(void* block) {
+  ++spy_->count[kRelease];
+  Real().release(block);
+}
+
+BOOL WINAPI EraseSpy::Acquire(HCRYPTPROV* provider, LPCSTR container, LPCSTR name, DWORD type, DWORD flags) {
+  spy_->acquired.emplace_back(name ? name : "", flags);
+  if (spy_->Fails(kAcquire)) return FALSE;
+  const BOOL ok = Real().cryptAcquireContext(provider, container, name, type, flags);
+  if (ok) ++spy_->openProviders, ++spy_->providersTaken;
+  return ok;
+}
+
+BOOL WINAPI EraseSpy::CreateHash(HCRYPTPROV provider, ALG_ID algorithm, HCRYPTKEY key, DWORD flags, HCRYPTHASH* hash) {
+  if (spy_->Fails(kCreateHash)) return FALSE;
+  const BOOL ok = Real().cryptCreateHash(provider, algorithm, key, flags, hash);
+  if (ok) ++spy_->openHashes;
+  return ok;
+}
+
+BOOL WINAPI EraseSpy::HashData(HCRYPTHASH hash, const BYTE* data, DWORD length, DWORD flags) {
+  return !spy_->Fails(kHashData) && Real().cryptHashData(hash, data, length, flags);
+}
+
+BOOL WINAPI EraseSpy::GetHashParam(HCRYPTHASH hash, DWORD param, BYTE* data, DWORD* length, DWORD flags) {
+  return !spy_->Fails(kGetHashParam) && Real().cryptGetHashParam(hash, param, data, length, flags);
+}
+
+BOOL WINAPI EraseSpy::GenRandom(HCRYPTPROV provider, DWORD length, BYTE* buffer) {
+  spy_->generated.push_back(length);
+  return !spy_->Fails(kGenRandom) && Real().cryptGenRandom(provider, length, buffer);
+}
+
+BOOL WINAPI EraseSpy::DestroyHash(HCRYPTHASH hash) {
+  if (spy_->Fails(kDestroyHash)) return FALSE;
+  const BOOL ok = Real().cryptDestroyHash(hash);
+  if (ok) --spy_->openHashes;
+  return ok;
+}
+
+BOOL WINAPI EraseSpy::ReleaseContext(HCRYPTPROV provider, DWORD flags) {
+  if (spy_->Fails(kReleaseContext)) return FALSE;
+  const BOOL ok = Real().cryptReleaseContext(provider, flags);
+  if (ok) --spy_->openProviders;
+  return ok;
+}
+
+BOOL WINAPI EraseSpy::Cursor(LPPOINT point) { return !spy_->Fails(kCursor) && Real().getCursorPos(point); }
+BOOL WINAPI EraseSpy::Caret(LPPOINT point) { return !spy_->Fails(kCaret) && Real().getCaretPos(point); }
+BOOL WINAPI EraseSpy::Counter(LARGE_INTEGER* counter) {
+  return !spy_->Fails(kCounter) && Real().queryPerformanceCounter(counter);
+}
+
+}  // namespace engine_test

@@ -1,0 +1,82 @@
+// Watches and breaks the platform calls of secure erasure: every call goes
+// on to the system unless the test asked for it to fail.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "erase/ErasePlatform.h"
+
+namespace engine_test {
+
+enum SpyCall {
+  kAttributes, kCreate, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
+  kAcquire, kCreateHash, kHashData, kGetHashParam, kGenRandom, kDestroyHash, kReleaseContext,
+  kCursor, kCaret, kCounter, kSpyCallCount
+};
+
+class EraseSpy {
+ public:
+  EraseSpy();
+  ~EraseSpy();
+  EraseSpy(const EraseSpy&) = delete;
+  EraseSpy& operator=(const EraseSpy&) = delete;
+
+  // Makes `call` fail with `error` at its nth use (0: at every use).
+  void Fail(SpyCall call, DWORD error, int nth = 0) { failures.push_back({call, error, nth}); }
+
+  int count[kSpyCallCount] = {};
+  // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
+  // R for a rewind.
+  std::string steps;
+  std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
+  std::vector<std::string> written;               // the data of every write
+  bool keepData = true;
+  DWORD writeLimit = 0;  // non-zero: writes at most this many bytes and says so
+  std::vector<std::pair<std::string, DWORD>> acquired;  // provider name, flags
+  std::vector<DWORD> generated;                           // lengths asked of the generator
+  int providersTaken = 0;  // successful acquisitions
+  int openHashes = 0;
+  int openProviders = 0;
+  // Called just before the real DeleteFileA.
+  void (*beforeDelete)(LPCSTR path) = nullptr;
+
+ private:
+  struct Failure {
+    SpyCall call;
+    DWORD error;
+    int nth;
+  };
+  bool Fails(SpyCall call);
+  std::vector<Failure> failures;
+
+  static DWORD WINAPI Attributes(LPCSTR);
+  static HANDLE WINAPI Create(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+  static DWORD WINAPI Size(HANDLE, LPDWORD);
+  static DWORD WINAPI Pointer(HANDLE, LONG, PLONG, DWORD);
+  static BOOL WINAPI Lock(HANDLE, DWORD, DWORD, DWORD, DWORD);
+  static BOOL WINAPI Write(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  static BOOL WINAPI Unlock(HANDLE, DWORD, DWORD, DWORD, DWORD);
+  static BOOL WINAPI Flush(HANDLE);
+  static BOOL WINAPI Close(HANDLE);
+  static BOOL WINAPI Delete(LPCSTR);
+  static void* Allocate(size_t);
+  static void Release(void*);
+  static BOOL WINAPI Acquire(HCRYPTPROV*, LPCSTR, LPCSTR, DWORD, DWORD);
+  static BOOL WINAPI CreateHash(HCRYPTPROV, ALG_ID, HCRYPTKEY, DWORD, HCRYPTHASH*);
+  static BOOL WINAPI HashData(HCRYPTHASH, const BYTE*, DWORD, DWORD);
+  static BOOL WINAPI GetHashParam(HCRYPTHASH, DWORD, BYTE*, DWORD*, DWORD);
+  static BOOL WINAPI GenRandom(HCRYPTPROV, DWORD, BYTE*);
+  static BOOL WINAPI DestroyHash(HCRYPTHASH);
+  static BOOL WINAPI ReleaseContext(HCRYPTPROV, DWORD);
+  static BOOL WINAPI Cursor(LPPOINT);
+  static BOOL WINAPI Caret(LPPOINT);
+  static BOOL WINAPI Counter(LARGE_INTEGER*);
+
+  ErasePlatform saved_;
+  static EraseSpy* spy_;
+};
+
+}  // namespace engine_test

@@ -1,0 +1,241 @@
+// The overwrite procedure on real files under Wine: what lands on the disk,
+// in which steps, and what is left when it stops or cannot start.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "EraseSpy.h"
+#include "TestSupport.h"
+#include "erase/Eraser.h"
+
+using namespace engine_test;
+using testing_support::Exists;
+using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
+
+namespace {
+
+// Stops before pass `stopBefore` with `stopWith`; counts the announcements.
+struct Passes {
+  int32_t stopBefore = 0;
+  int32_t stopWith = -1;
+  std::vector<std::pair<int32_t, int32_t>> seen;
+
+  static int32_t Callback(int32_t pass, int32_t count, void* context) {
+    Passes& self = *static_cast<Passes*>(context);
+    self.seen.emplace_back(pass, count);
+    return pass == self.stopBefore ? self.stopWith : 0;
+  }
+};
+
+std::string Pattern(const std::string& cycle, size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t k = 0; k < size; ++k) bytes[k] = cycle[k % cycle.size()];
+  return bytes;
+}
+
+std::string Content(size_t size) { return Pattern("secret data ", size); }
+
+TEST(EraseSizes, EmptyFileRunsEveryPassWritesNothingAndGoes) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("empty.bin", "");
+  EraseSpy spy;
+  Passes passes;
+  EXPECT_NE(0, EraseAndDelete(file.c_str(), DoD3Pass, &Passes::Callback, &passes));
+  EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 3}, {3, 3}}), passes.seen);
+  EXPECT_EQ("RRR", spy.steps) << "each pass rewinds, none writes";
+  EXPECT_EQ(3, spy.count[kAllocate]);
+  EXPECT_EQ(3, spy.count[kRelease]);
+  EXPECT_EQ(1, spy.providersTaken) << "the Random pass still takes its source";
+  EXPECT_EQ(0, spy.openProviders);
+  EXPECT_FALSE(Exists(file));
+}
+
+TEST(EraseSizes, ChunksOf4096AndTheRemainder) {
+  for (const size_t size : {size_t{4096}, size_t{4097}, size_t{12289}}) {
+    TempFolder temp;
+    const std::string file = temp.MakeFile("f.bin", Content(size));
+    EraseSpy spy;
+    EXPECT_NE(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr)) << size;
+    std::string steps = "R";
+    std::vector<std::pair<uint64_t, DWORD>> locks;
+    for (uint64_t at = 0; at < size; at += 4096) {
+      steps += "PLWUF";
+      locks.emplace_back(at, static_cast<DWORD>(std::min<uint64_t>(4096, size - at)));
+    }
+    EXPECT_EQ(steps, spy.steps) << size;
+    EXPECT_EQ(locks, spy.locks) << size;
+    std::string all;
+    for (const std::string& chunk : spy.written) all += chunk;
+    EXPECT_EQ(std::string(size, '\0'), all);
+    EXPECT_FALSE(Exists(file));
+  }
+}
+
+TEST(ErasePatterns, EveryGutmannPassLandsWithItsPhase) {
+  TempFolder temp;
+  const size_t size = 4097;
+  const std::string file = temp.MakeFile("g.bin", Content(size));
+  EraseSpy spy;
+  EXPECT_NE(0, EraseAndDelete(file.c_str(), Gutmann35Pass, nullptr, nullptr));
+  ASSERT_EQ(35u * 2u, spy.written.size());
+  const char* cycles[35] = {nullptr, nullptr, nullptr, nullptr, "\x55", "\xAA", "\x92\x49\x24", "\x49\x24\x92",
+                            "\x24\x92\x49", "", "\x11", "\x22", "\x33", "\x44", "\x55", "\x66", "\x77", "\x88",
+                            "\x99", "\xAA", "\xBB", "\xCC", "\xDD", "\xEE", "\xFF", "\x92\x49\x24", "\x49\x24\x92",
+                            "\x24\x92\x49", "\x6D\xB6\xDB", "\xB6\xDB\x6D", "\xDB\x6D\xB6", nullptr, nullptr,
+                            nullptr, nullptr};
+  for (int pass = 0; pass < 35; ++pass) {
+    const std::string data = spy.written[2 * pass] + spy.written[2 * pass + 1];
+    ASSERT_EQ(size, data.size());
+    if (!cycles[pass]) {
+      EXPECT_NE(std::string(size, '\0'), data) << "pass " << pass + 1;
+      continue;
+    }
+    const std::string cycle = *cycles[pass] ? cycles[pass] : std::string(1, '\0');
+    EXPECT_EQ(Pattern(cycle, size), data) << "pass " << pass + 1;
+  }
+  EXPECT_EQ(8, spy.providersTaken) << "one source per Random pass";
+  EXPECT_EQ(0, spy.openProviders);
+  EXPECT_EQ(0, spy.openHashes);
+}
+
+TEST(ErasePatterns, StoppedAfterAPassTheDiskHoldsItsPattern) {
+  TempFolder temp;
+  // 4097 bytes stopped before pass 8: pass 7 (92 49 24) is on the disk.
+  const std::string small = temp.MakeFile("p7.bin", Content(4097));
+  Passes before8;
+  before8.stopBefore = 8;
+  EXPECT_EQ(0, EraseAndDelete(small.c_str(), Gutmann35Pass, &Passes::Callback, &before8));
+  const std::string seven = ReadFileBytes(small);
+  ASSERT_EQ(4097u, seven.size());
+  EXPECT_EQ('\x92', seven[4095]);
+  EXPECT_EQ('\x49', seven[4096]);
+  EXPECT_EQ(Pattern("\x92\x49\x24", 4097), seven);
+
+  // Three full chunks stopped before pass 30: pass 29 runs on unbroken.
+  const std::string big = temp.MakeFile("p29.bin", Content(12288));
+  Passes before30;
+  before30.stopBefore = 30;
+  EXPECT_EQ(0, EraseAndDelete(big.c_str(), Gutmann35Pass, &Passes::Callback, &before30));
+  const std::string on = ReadFileBytes(big);
+  EXPECT_EQ(Pattern("\x6D\xB6\xDB", 12288), on);
+  EXPECT_EQ('\x6D', on[0]);
+  EXPECT_EQ('\xB6', on[4096]);
+  EXPECT_EQ('\xDB', on[8192]);
+}
+
+TEST(EraseStops, CallbackBeforeDoDPassTwoLeavesZerosInPlace) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("dod.bin", Content(5000));
+  Passes passes;
+  passes.stopBefore = 2;
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), DoD3Pass, &Passes::Callback, &passes));
+  EXPECT_EQ(0xFFFFFFFFu, ::GetLastError());
+  EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file));
+}
+
+TEST(EraseStops, PositiveCallbackResultIsAWin32Error) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("c.bin", Content(100));
+  Passes passes;
+  passes.stopBefore = 1;
+  passes.stopWith = ERROR_CANCELLED;
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), Gutmann35Pass, &Passes::Callback, &passes));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), ::GetLastError());
+  EXPECT_EQ(Content(100), ReadFileBytes(file)) << "nothing written";
+  EXPECT_EQ(1u, passes.seen.size());
+}
+
+TEST(EraseStops, UnknownMethodErasesWithOneZeroPass) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("m.bin", Content(10));
+  EraseSpy spy;
+  Passes passes;
+  EXPECT_NE(0, EraseAndDelete(file.c_str(), 7, &Passes::Callback, &passes));
+  EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{1, 1}}), passes.seen);
+  EXPECT_EQ(std::vector<std::string>{std::string(10, '\0')}, spy.written);
+  EXPECT_FALSE(Exists(file));
+}
+
+TEST(EraseOpen, ReadOnlyFileIsRefusedAndKept) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("ro.bin", Content(300));
+  ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), ::GetLastError());
+  EXPECT_EQ(Content(300), ReadFileBytes(file));
+  EXPECT_TRUE(::GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY) << "attributes are left alone";
+  ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(EraseOpen, FileHeldOpenElsewhereIsRefusedAndKept) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("held.bin", Content(300));
+  HANDLE other = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+  ::CloseHandle(other);
+  EXPECT_EQ(Content(300), ReadFileBytes(file));
+}
+
+TEST(EraseOpen, MissingFileFailsWithItsError) {
+  TempFolder temp;
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(temp.Sub("none.bin").c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
+}
+
+// Opens the file without delete sharing just before the deletion, as a
+// virus scanner might once the overwrite has closed it.
+HANDLE lateOpener = INVALID_HANDLE_VALUE;
+void OpenBeforeDelete(LPCSTR path) {
+  lateOpener = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("late.bin", Content(5000));
+  EraseSpy spy;
+  spy.beforeDelete = OpenBeforeDelete;
+  ::SetLastError(0);
+  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+  ASSERT_NE(INVALID_HANDLE_VALUE, lateOpener) << "the overwrite's own handle was closed before the deletion";
+  ::CloseHandle(lateOpener);
+  EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file)) << "every pass was written";
+}
+
+std::string linkPath;
+std::vector<std::string> linkDeleted;
+DWORD WINAPI LinkAttributes(LPCSTR path) {
+  return linkPath == path ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT : INVALID_FILE_ATTRIBUTES;
+}
+BOOL WINAPI RecordDelete(LPCSTR path) {
+  linkDeleted.push_back(path);
+  return TRUE;
+}
+
+TEST(EraseLinks, FileLinkIsDeletedNeverOpened) {
+  // Under Wine a host file link looks like a plain file, so the link's
+  // attributes are put in through the table.
+  TempFolder temp;
+  const std::string target = temp.MakeFile("target.bin", Content(300));
+  EraseSpy spy;
+  linkPath = target;
+  linkDeleted.clear();
+  EraseCalls().getFileAttributes = LinkAttributes;
+  EraseCalls().deleteFile = RecordDelete;
+  Passes passes;
+  EXPECT_NE(0, EraseAndDelete(target.c_str(), Gutmann35Pass, &Passes::Callback, &passes));
+  EXPECT_EQ(0, spy.count[kCreate]) << "what the link points to is never opened";
+  EXPECT_EQ(std::vector<std::string>{target}, linkDeleted);
+  EXPECT_EQ(Content(300), ReadFileBytes(target));
+}
+
+}  // namespace
