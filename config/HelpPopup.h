@@ -5,3 +5,19 @@
 // Shows `text` (ANSI, lines separated by "\n") and returns at once; the
 // result of the display call, which nobody needs to read.
 HWND ShowHelpPopup(HWND owner, const char* text);
+
+// HtmlHelpA, reached through the HTML Help library loaded at first use; 0
+// when the library or its entry point is missing.
+HWND CallHtmlHelp(HWND window, const char* file, UINT command, DWORD_PTR data);
+
+// The platform calls of the loader, replaceable by tests that watch what the
+// loader asks for and make it fail.
+struct HelpLoaderCalls {
+  LSTATUS(WINAPI* regOpenKeyEx)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+  LSTATUS(WINAPI* regQueryValueEx)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+  HMODULE(WINAPI* loadLibrary)(LPCSTR);
+  FARPROC(WINAPI* getProcAddress)(HMODULE, LPCSTR);
+};
+// Installs a table (null: the platform's calls) and forgets what the loader
+// learnt: library, entry point and remembered failure.
+void ResetHelpLoaderForTesting(const HelpLoaderCalls* calls);

@@ -1,0 +1,84 @@
+// One Delete or Clean run: its parameters, the texts its dialog shows, the
+// worker thread and the counters the worker fills.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "operations/OperationTexts.h"
+#include "server/Handles.h"
+#include "server/ShellExt.h"
+#include "settings/Settings.h"
+
+// Messages from the worker to the dialog.
+constexpr UINT WM_OP_DONE = WM_APP;      // posted as the worker's last action
+constexpr UINT WM_OP_FILE = WM_APP + 1;  // sent, wParam = shortened path
+constexpr UINT WM_OP_PASS = WM_APP + 2;  // sent, wParam = "Pass n of m"
+
+struct FolderOperation {
+  FolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode);
+  FolderOperation(const FolderOperation&) = delete;
+  FolderOperation& operator=(const FolderOperation&) = delete;
+
+  const Settings& settings;        // borrowed for the run, read only
+  const SelectedFolders& folders;  // borrowed for the run, read only
+  const OperationMode mode;
+  UniqueIcon icon;
+  std::string messageText;
+  std::string folderListText;
+  std::string fileText;
+  std::string passesText;
+  UniqueHandle worker;
+  volatile LONG idle = 1;    // 1: no worker runs, closing ends the dialog
+  volatile LONG cancel = 0;  // set to 1 by the dialog thread only
+  const int32_t report;
+  // Written by the worker alone, read after it has ended.
+  uint32_t filesDeleted = 0;
+  uint32_t foldersRemoved = 0;
+  uint32_t fileErrors = 0;
+  uint32_t folderErrors = 0;
+  uint64_t bytesFreed = 0;
+  HWND window = nullptr;  // the dialog, target of the worker's messages
+
+  OperationCounts Counts() const;
+};
+
+// Fills messageText and folderListText with the question and the folder list.
+void ComposeConfirmation(FolderOperation& operation);
+// The closing report from the counters.
+std::string ComposeReport(const FolderOperation& operation);
+// Strings of the module's table, for the pure text builders.
+std::string ModuleString(unsigned id);
+// A path shortened to at most 54 characters for one line of the dialog.
+std::string ShortenPath(const std::string& path);
+
+// The two progress lines of the dialog. Each repaints at most once per
+// 100 ms, by time stamps shared by every operation dialog of the process.
+enum ProgressLine { PathLine = 0, PassesLine = 1 };
+// False while the line would drop a new text: the worker then spares itself
+// the exchange with the dialog thread, which under Wine costs more than
+// deleting a small file.
+bool ProgressLineDue(ProgressLine line);
+
+// Runs the modal operation dialog (owner may be null); -1 when it could not be
+// shown, else 0.
+INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner);
+
+// The worker: thread procedure, its body, and the callbacks of the walker
+// and the eraser.
+DWORD WINAPI OperationWorker(void* operation);
+void WorkerMain(FolderOperation& operation);
+int32_t VisitEntry(const char* path, int32_t folderDone, void* operation);
+int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
+
+// Platform calls of a run that tests must be able to fail.
+struct OperationCalls {
+  HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
+  void*(WINAPI* heapAlloc)(HANDLE, DWORD, SIZE_T);
+  DWORD(WINAPI* tickCount)();
+};
+// Replaces the table (null: the platform's own calls) and forgets the
+// progress lines' time stamps. Returns the previous table.
+const OperationCalls* SetOperationCallsForTesting(const OperationCalls* calls);
+const OperationCalls& Calls();

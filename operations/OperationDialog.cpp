@@ -1,0 +1,229 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "config/HelpPopup.h"
+#include "operations/FolderOperation.h"
+#include "operations/OperationIds.h"
+#include "server/ActivationContext.h"
+#include "server/ErrorReturn.h"
+#include "server/Module.h"
+
+static constexpr const char* kUnit = kUnitDeleteDlg;
+
+namespace {
+
+// Shared by every operation dialog of the process: each progress line
+// repaints at most once per 100 ms.
+// Written by dialog threads, read by workers.
+volatile LONG lineStamps[2] = {0, 0};
+constexpr DWORD kRepaintInterval = 100;
+
+bool DueAt(ProgressLine line, DWORD now) {
+  // Unsigned difference: the tick counter's wrap-around does no harm.
+  const DWORD stamp = static_cast<DWORD>(::InterlockedCompareExchange(&lineStamps[line], 0, 0));
+  return now - stamp > kRepaintInterval;
+}
+
+const OperationCalls kPlatformCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
+const OperationCalls* calls = &kPlatformCalls;
+
+class OperationDialog {
+ public:
+  explicit OperationDialog(FolderOperation& operation) : op_(operation) {}
+  OperationDialog(const OperationDialog&) = delete;
+  OperationDialog& operator=(const OperationDialog&) = delete;
+
+  static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool bound() const { return window_ != nullptr; }
+
+ private:
+  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Initialise();
+  void StartWork();
+  void OnWorkDone();
+  void OnCancel();
+  void ShowProgress(ProgressLine line, const char* text, std::string* kept, int control);
+  void SetText(int control, const std::string& text);
+  void Show(int control, bool show);
+
+  FolderOperation& op_;
+  HWND window_ = nullptr;
+  bool started_ = false;  // a run may start once only
+};
+
+INT_PTR CALLBACK OperationDialog::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<OperationDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+  if (!self) {
+    self = static_cast<OperationDialog*>(TakeCreateWindowObject());
+    if (!self) return FALSE;
+    ::SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    self->window_ = window;
+    self->op_.window = window;
+  }
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    TRACE_FAILURE(kResultOutOfMemory);
+    return FALSE;
+  }
+}
+
+INT_PTR OperationDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Initialise();
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        if (op_.idle && !started_) {
+          op_.idle = 0;
+          StartWork();
+        }
+      } else if (LOWORD(wParam) == IDCANCEL) {
+        OnCancel();
+      } else if (HIWORD(wParam) == 0) {
+        ShowHelpPopup(window_, op_.folderListText.c_str());
+      }
+      return TRUE;
+    case WM_CLOSE:
+      OnCancel();
+      return TRUE;
+    case WM_OP_FILE:
+      ShowProgress(PathLine, reinterpret_cast<const char*>(wParam), &op_.fileText, IDC_FILENAME);
+      return TRUE;
+    case WM_OP_PASS:
+      ShowProgress(PassesLine, reinterpret_cast<const char*>(wParam), &op_.passesText, IDC_PASSES);
+      return TRUE;
+    case WM_OP_DONE:
+      if (!op_.idle) OnWorkDone();
+      return TRUE;
+  }
+  (void)lParam;
+  return FALSE;
+}
+
+void OperationDialog::Initialise() {
+  static const int kIcons[] = {IDI_MODE_RECYCLE, IDI_MODE_DELETE, IDI_MODE_ERASE, IDI_MODE_DELETE};
+  op_.icon.reset(static_cast<HICON>(
+      ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+  ::SetWindowTextA(window_, ModuleString(416 + op_.mode).c_str());
+  ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
+  if (op_.mode == ModeRecycle && op_.settings.DeleteConfirm == 0) {
+    SetText(IDC_FILENAME, std::string());
+    SetText(IDC_PASSES, std::string());
+    op_.idle = 0;
+    StartWork();
+    return;
+  }
+  ComposeConfirmation(op_);
+  SetText(IDC_TEXT, op_.messageText);
+  SetText(IDC_FILENAME, op_.fileText);
+  SetText(IDC_PASSES, op_.passesText);
+}
+
+void OperationDialog::StartWork() {
+  started_ = true;
+  Show(IDC_MODEICON, false);
+  Show(IDC_TEXT, false);
+  const HWND animation = ::GetDlgItem(window_, IDC_ANIMATION);
+  ::SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(ModuleInstance()),
+                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDA_OPERATION)));
+  ::SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  Show(IDC_ANIMATION, true);
+  Show(IDC_FILENAME, true);
+  Show(IDC_PASSES, true);
+  Show(IDOK, false);
+  SetText(IDCANCEL, ModuleString(420));
+  // The hidden "Yes" may have held the focus.
+  ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
+
+  op_.worker.reset(calls->createThread(nullptr, 0, &OperationWorker, &op_, 0, nullptr));
+  if (!op_.worker) {
+    // No worker, no end message: the run ended at once with nothing done.
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    OnWorkDone();
+  }
+}
+
+void OperationDialog::OnWorkDone() {
+  if (op_.worker) ::WaitForSingleObject(op_.worker.get(), INFINITE);
+  if (!op_.report) {
+    ::EndDialog(window_, 0);
+    return;
+  }
+  op_.messageText = ComposeReport(op_);
+  SetText(IDC_TEXT, op_.messageText);
+  ::SendDlgItemMessageA(window_, IDC_ANIMATION, ACM_OPENA, 0, 0);
+  Show(IDC_ANIMATION, false);
+  Show(IDC_FILENAME, false);
+  Show(IDC_PASSES, false);
+  ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON,
+                        reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32516))), 0);
+  Show(IDC_MODEICON, true);
+  Show(IDC_TEXT, true);
+  SetText(IDCANCEL, ModuleString(421));
+  op_.idle = 1;
+}
+
+void OperationDialog::OnCancel() {
+  if (op_.idle)
+    ::EndDialog(window_, 0);
+  else
+    ::InterlockedExchange(&op_.cancel, 1);
+}
+
+void OperationDialog::ShowProgress(ProgressLine line, const char* text, std::string* kept, int control) {
+  const DWORD now = calls->tickCount();
+  if (!DueAt(line, now)) return;
+  ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
+  *kept = text ? text : "";
+  SetText(control, *kept);
+}
+
+void OperationDialog::SetText(int control, const std::string& text) {
+  if (::SetDlgItemTextA(window_, control, text.c_str())) return;
+  ::MessageBeep(0xFFFFFFFF);
+  ::SetFocus(::GetDlgItem(window_, control));
+}
+
+void OperationDialog::Show(int control, bool show) {
+  ::ShowWindow(::GetDlgItem(window_, control), show ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace
+
+const OperationCalls& Calls() { return *calls; }
+
+bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls->tickCount()); }
+
+const OperationCalls* SetOperationCallsForTesting(const OperationCalls* replacement) {
+  const OperationCalls* previous = calls;
+  calls = replacement ? replacement : &kPlatformCalls;
+  ::InterlockedExchange(&lineStamps[PathLine], 0);
+  ::InterlockedExchange(&lineStamps[PassesLine], 0);
+  return previous;
+}
+
+INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {
+  OperationDialog dialog(operation);
+  INT_PTR result = -1;
+  {
+    ActivationScope context;
+    if (context.Failed()) {
+      TRACE_FAILURE(kResultFail);
+      return -1;
+    }
+    AddCreateWindowObject(&dialog);
+    result = ::DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(IDD_OPERATION), owner, &OperationDialog::Proc, 0);
+    if (!dialog.bound()) TakeCreateWindowObject();
+  }
+  if (result == -1) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (operation.worker) {
+    // Normally the worker has ended here. Should the window have gone away
+    // under a running worker (its owner destroyed), the operation still lives
+    // on the caller's stack: the worker must end first.
+    ::InterlockedExchange(&operation.cancel, 1);
+    ::WaitForSingleObject(operation.worker.get(), INFINITE);
+  }
+  return result;
+}
