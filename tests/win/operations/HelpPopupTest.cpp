@@ -43,7 +43,7 @@ LSTATUS WINAPI FakeOpenKey(HKEY root, LPCSTR name, DWORD, REGSAM, PHKEY key) {
   calls.push_back({"open", name});
   EXPECT_EQ(HKEY_CLASSES_ROOT, root);
   if (!keyExists) return ERROR_FILE_NOT_FOUND;
-  return ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_QUERY_VALUE, key);  // any real key to close
+  return ::RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_QUERY_VALUE, key);  // any real key to close
 }
 LSTATUS WINAPI FakeQueryValue(HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
   calls.push_back({"query", name ? name : "(default)"});
