@@ -210,3 +210,55 @@ TEST_F(MenuTest, HostShowsTheOpenMenuWithBitmapsAndHelpText) {
   DeleteFileA(ready.c_str());
   EXPECT_EQ(0, host.Wait());
 }
+
+namespace {
+
+// Waits for a visible top-level window with the given title.
+HWND WaitForWindow(const char* title) {
+  for (int i = 0; i < 300; ++i) {
+    HWND window = FindWindowA(nullptr, title);
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+std::string ControlText(HWND dialog, int id) {
+  char text[1024] = {};
+  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(MenuTest, HostRunsCleanFromTheMenuThroughTheDialogToItsReport) {
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  temp_.MakeFile("alpha\\one.tmp", "12345");
+  temp_.MakeFile("alpha\\keep.txt");
+  temp_.MakeFile("alpha\\sub\\deep.tmp");
+  temp_.MakeFile("beta\\two.tmp", "123");
+  HostProcess host("invoke Varnoke/Clean " + Quoted(a) + " " + Quoted(b), temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+
+  HWND dialog = WaitForWindow("Clean");
+  ASSERT_NE(nullptr, dialog) << host.Output();
+  EXPECT_EQ(0u, ControlText(dialog, 317).find("Are you sure you want to permanently delete files matching *.tmp in:"))
+      << ControlText(dialog, 317);
+  EXPECT_TRUE(Exists(a + "\\one.tmp"));  // nothing goes before "Yes"
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+
+  std::string exitText;
+  for (int i = 0; i < 300 && (exitText = ControlText(dialog, IDCANCEL)) != "E&xit"; ++i) Sleep(100);
+  ASSERT_EQ("E&xit", exitText);
+  EXPECT_EQ("Report:\n\n8 bytes diskspace has been freed\n2 files have been deleted (0 errors).",
+            ControlText(dialog, 317));
+  PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(0, host.Wait());
+
+  EXPECT_FALSE(Exists(a + "\\one.tmp"));
+  EXPECT_FALSE(Exists(b + "\\two.tmp"));
+  EXPECT_TRUE(Exists(a + "\\keep.txt"));
+  EXPECT_TRUE(Exists(a + "\\sub\\deep.tmp"));  // subfolders are not cleaned by default
+}
