@@ -112,6 +112,13 @@ void WorkerMain(FolderOperation& operation) {
   options.visit = &VisitEntry;
   options.context = &operation;
   for (const std::string& folder : operation.folders) {
+    // A selected folder that is itself a link is deleted as the link alone:
+    // walking it would delete what it points to. Clean works inside the
+    // folder the user sees, so it goes through.
+    if (operation.mode != ModeClean && IsLinkEntry(folder.c_str())) {
+      VisitEntry(folder.c_str(), 1, &operation);
+      continue;
+    }
     const int32_t result = WalkFolder(folder.c_str(), options);
     if (result != 0) TRACE_FAILURE(result < 0 ? result : ResultFromError(static_cast<uint32_t>(result)));
   }
