@@ -6,19 +6,10 @@
 #include <vector>
 
 #include "operations/OperationTexts.h"
+#include "tests/native/TableStrings.h"
 #include "server/Text.h"
 
 namespace {
-
-std::string TableString(unsigned id) {
-  static const std::map<unsigned, std::string> table = {
-#define STR(id, text) {id, text},
-#include "resources/strings.inc"
-#undef STR
-  };
-  auto it = table.find(id);
-  return it == table.end() ? std::string() : it->second;
-}
 
 // Marks shortened paths so that the tests see where shortening was used.
 std::string Shorten(const std::string& path) { return "<" + path + ">"; }

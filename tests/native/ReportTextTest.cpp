@@ -5,18 +5,9 @@
 #include <string>
 
 #include "operations/OperationTexts.h"
+#include "tests/native/TableStrings.h"
 
 namespace {
-
-std::string TableString(unsigned id) {
-  static const std::map<unsigned, std::string> table = {
-#define STR(id, text) {id, text},
-#include "resources/strings.inc"
-#undef STR
-  };
-  auto it = table.find(id);
-  return it == table.end() ? std::string() : it->second;
-}
 
 std::string Size(uint64_t bytes) { return FormatByteSize(bytes, TableString); }
 

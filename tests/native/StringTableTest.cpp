@@ -4,15 +4,10 @@
 #include <map>
 #include <string>
 
+#include "tests/native/TableStrings.h"
+
 namespace {
-const std::map<unsigned, std::string>& Table() {
-  static const std::map<unsigned, std::string> table = {
-#define STR(id, text) {id, text},
-#include "resources/strings.inc"
-#undef STR
-  };
-  return table;
-}
+const std::map<unsigned, std::string>& Table() { return TableStrings(); }
 }  // namespace
 
 TEST(StringTable, HoldsEveryIdFrom401To444And501To513) {
