@@ -512,36 +512,12 @@ TEST_F(ConfigSheetTest, SubfoldersAndReportAreStoredFromTheirBoxes) {
 }
 
 namespace {
-struct RefusalSearch {
-  HWND sheet;
-  HWND box = nullptr;
-};
-
-BOOL CALLBACK FindRefusal(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<RefusalSearch*>(context);
-  char className[16] = {};
-  ::GetClassNameA(window, className, sizeof(className));
-  if (window != search->sheet && lstrcmpA(className, "#32770") == 0 && ::IsWindowVisible(window)) {
-    search->box = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // The refusal is a message box on the sheet's thread: close it like the
 // user does and tell whether it came.
 bool DismissRefusal(DWORD thread, HWND sheet) {
-  const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < 5000) {
-    RefusalSearch search{sheet};
-    ::EnumThreadWindows(thread, FindRefusal, reinterpret_cast<LPARAM>(&search));
-    if (search.box) {
-      ::PostMessageA(search.box, WM_COMMAND, IDOK, 0);
-      return true;
-    }
-    ::Sleep(10);
-  }
-  return false;
+  HWND box = WaitForMessageBox(thread, sheet);
+  if (box) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return box != nullptr;
 }
 }  // namespace
 

@@ -205,4 +205,34 @@ SettingsKeyLock::~SettingsKeyLock() {
   ::CloseHandle(mutex_);
 }
 
+namespace {
+
+struct BoxSearch {
+  HWND sheet;
+  HWND box = nullptr;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<BoxSearch*>(context);
+  char className[16] = {};
+  ::GetClassNameA(window, className, sizeof(className));
+  if (window != search->sheet && lstrcmpA(className, "#32770") == 0 && ::IsWindowVisible(window)) {
+    search->box = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForMessageBox(DWORD thread, HWND sheet) {
+  for (int i = 0; i < 500; ++i) {
+    BoxSearch search{sheet};
+    ::EnumThreadWindows(thread, FindMessageBox, reinterpret_cast<LPARAM>(&search));
+    if (search.box) return search.box;
+    ::Sleep(10);
+  }
+  return nullptr;
+}
+
 }  // namespace config_test

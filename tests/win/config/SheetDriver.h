@@ -67,4 +67,8 @@ class SettingsKeyLock {
   HANDLE mutex_;
 };
 
+// A message box (dialog class) that the sheet's thread shows, other than the
+// sheet itself; null when none comes within 5 s.
+HWND WaitForMessageBox(DWORD thread, HWND sheet);
+
 }  // namespace config_test
