@@ -154,11 +154,14 @@ bool SameEntries(const std::vector<ScriptEntry>& a, const std::vector<ScriptEntr
   return true;
 }
 
+// Entries at `depth` may exist only down to the deepest level the reader
+// allows; below it a key's list of children is empty, which is sound.
 bool KeysAreSound(const std::vector<ScriptEntry>& entries, int depth) {
-  if (depth > kMaxScriptDepth) return false;
+  if (!entries.empty() && depth > kMaxScriptDepth) return false;
   for (const ScriptEntry& entry : entries) {
     if (entry.isValue) {
-      if (!entry.children.empty()) return false;
+      // A value belongs to a key: a root block holds keys only.
+      if (depth == 1 || !entry.children.empty()) return false;
       continue;
     }
     if (entry.name.empty() || entry.name.find('\\') != std::string::npos) return false;
