@@ -1,6 +1,8 @@
 // Fuzzes the registration-script reader. The first byte chooses between the
 // raw bytes as script text and a script put together from registrar words
-// chosen by the bytes, so that deep, almost valid scripts are reached too.
+// chosen by the bytes, so that deep, almost valid scripts are reached too,
+// and whether the Shift-JIS lead bytes are active, where a quote or a
+// backslash may be the second byte of a character.
 // The text is handed over in a buffer of exactly its size: a read past it
 // is caught by the address sanitizer. A script that is accepted must give a
 // tree that a written-out copy reproduces exactly.
@@ -12,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "server/Text.h"
+
 namespace {
+
+bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 const std::vector<ScriptVariable>& Variables() {
   static const std::vector<ScriptVariable> variables = {
@@ -104,11 +110,15 @@ class Generator {
   std::string out_;
 };
 
+// Doubles quotes and percent signs that stand as characters of their own;
+// a second byte with their code is copied as it is, as the reader takes it.
 std::string Quote(const std::string& text) {
   std::string out = "'";
-  for (char c : text) {
-    if (c == '\'' || c == '%') out.push_back(c);
-    out.push_back(c);
+  for (size_t i = 0; i < text.size();) {
+    const size_t next = NextCharIndex(text, i);
+    if (next == i + 1 && (text[i] == '\'' || text[i] == '%')) out.push_back(text[i]);
+    out.append(text, i, next - i);
+    i = next;
   }
   return out + "'";
 }
@@ -164,7 +174,9 @@ bool KeysAreSound(const std::vector<ScriptEntry>& entries, int depth) {
       if (depth == 1 || !entry.children.empty()) return false;
       continue;
     }
-    if (entry.name.empty() || entry.name.find('\\') != std::string::npos) return false;
+    if (entry.name.empty()) return false;
+    for (size_t i = 0; i < entry.name.size(); i = NextCharIndex(entry.name, i))
+      if (entry.name[i] == '\\') return false;
     if (!KeysAreSound(entry.children, depth + 1)) return false;
   }
   return true;
@@ -183,10 +195,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string text = (data[0] & 1) ? Generator(data + 1, size - 1, (data[0] & 2) != 0).Script()
                                          : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const LeadBytePredicate previous = SetLeadBytePredicate((data[0] & 4) ? ShiftJisLead : nullptr);
   std::vector<ScriptBlock> blocks;
   const Result result = ParseExactCopy(text, blocks, Variables());
   if (result != kResultOk) {
     if (result != kResultScriptError || !blocks.empty() || (data[0] & 3) == 1) std::abort();
+    SetLeadBytePredicate(previous);
     return 0;
   }
   for (const ScriptBlock& block : blocks)
@@ -195,5 +209,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ParseExactCopy(Write(blocks), again, {}) != kResultOk || again.size() != blocks.size()) std::abort();
   for (size_t i = 0; i < blocks.size(); ++i)
     if (again[i].root != blocks[i].root || !SameEntries(again[i].entries, blocks[i].entries)) std::abort();
+  SetLeadBytePredicate(previous);
   return 0;
 }
