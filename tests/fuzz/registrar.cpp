@@ -15,10 +15,9 @@
 #include <vector>
 
 #include "server/Text.h"
+#include "tests/fuzz/LeadBytes.h"
 
 namespace {
-
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 const std::vector<ScriptVariable>& Variables() {
   static const std::vector<ScriptVariable> variables = {
@@ -195,12 +194,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string text = (data[0] & 1) ? Generator(data + 1, size - 1, (data[0] & 2) != 0).Script()
                                          : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const LeadBytePredicate previous = SetLeadBytePredicate((data[0] & 4) ? ShiftJisLead : nullptr);
+  const ShiftJisWhile dbcs((data[0] & 4) != 0);
   std::vector<ScriptBlock> blocks;
   const Result result = ParseExactCopy(text, blocks, Variables());
   if (result != kResultOk) {
     if (result != kResultScriptError || !blocks.empty() || (data[0] & 3) == 1) std::abort();
-    SetLeadBytePredicate(previous);
     return 0;
   }
   for (const ScriptBlock& block : blocks)
@@ -209,6 +207,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ParseExactCopy(Write(blocks), again, {}) != kResultOk || again.size() != blocks.size()) std::abort();
   for (size_t i = 0; i < blocks.size(); ++i)
     if (again[i].root != blocks[i].root || !SameEntries(again[i].entries, blocks[i].entries)) std::abort();
-  SetLeadBytePredicate(previous);
   return 0;
 }
