@@ -8,9 +8,9 @@
 #include "operations/FolderWalker.h"
 #include "operations/MaskList.h"
 #include "server/Text.h"
+#include "tests/fuzz/LeadBytes.h"
 
 namespace {
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 void Check(const std::string& text, char separator) {
   size_t searchFrom = 0;
@@ -32,12 +32,11 @@ void Check(const std::string& text, char separator) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const LeadBytePredicate previous = SetLeadBytePredicate(size % 2 ? ShiftJisLead : nullptr);
+  const ShiftJisWhile dbcs(size % 2 != 0);
   Check(text, ';');
   Check(text, '|');
   const CleanMaskSplit split = SplitCleanMasks(text);
   if (split.include != 0 && split.include != 1) std::abort();
   if (split.masks.size() > text.size()) std::abort();
-  SetLeadBytePredicate(previous);
   return 0;
 }

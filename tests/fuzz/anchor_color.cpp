@@ -1,14 +1,17 @@
-// ParseAnchorColor and the registry-value check on arbitrary bytes. The
-// input is copied into a heap block of exactly its size (and, for the value
-// check, at most the 12 bytes the registry read allows), so that the
-// sanitizers catch any read beyond it.
+// ParseAnchorColor and the registry-value check on arbitrary bytes, with
+// Shift-JIS lead bytes active for inputs of odd length. The input is copied
+// into a heap block of exactly its size (and, for the value check, at most
+// the 12 bytes the registry read allows), so that the sanitizers catch any
+// read beyond it.
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
 #include "config/AnchorColor.h"
+#include "tests/fuzz/LeadBytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const ShiftJisWhile dbcs(size % 2 != 0);
   std::unique_ptr<char[]> text(new char[size ? size : 1]);
   if (size) std::memcpy(text.get(), data, size);
   const auto parsed = ParseAnchorColor(text.get(), size);

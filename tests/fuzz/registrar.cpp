@@ -1,6 +1,8 @@
 // Fuzzes the registration-script reader. The first byte chooses between the
 // raw bytes as script text and a script put together from registrar words
-// chosen by the bytes, so that deep, almost valid scripts are reached too.
+// chosen by the bytes, so that deep, almost valid scripts are reached too,
+// and whether the Shift-JIS lead bytes are active, where a quote or a
+// backslash may be the second byte of a character.
 // The text is handed over in a buffer of exactly its size: a read past it
 // is caught by the address sanitizer. A script that is accepted must give a
 // tree that a written-out copy reproduces exactly.
@@ -11,6 +13,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "server/Text.h"
+#include "tests/fuzz/LeadBytes.h"
 
 namespace {
 
@@ -104,11 +109,15 @@ class Generator {
   std::string out_;
 };
 
+// Doubles quotes and percent signs that stand as characters of their own;
+// a second byte with their code is copied as it is, as the reader takes it.
 std::string Quote(const std::string& text) {
   std::string out = "'";
-  for (char c : text) {
-    if (c == '\'' || c == '%') out.push_back(c);
-    out.push_back(c);
+  for (size_t i = 0; i < text.size();) {
+    const size_t next = NextCharIndex(text, i);
+    if (next == i + 1 && (text[i] == '\'' || text[i] == '%')) out.push_back(text[i]);
+    out.append(text, i, next - i);
+    i = next;
   }
   return out + "'";
 }
@@ -154,14 +163,19 @@ bool SameEntries(const std::vector<ScriptEntry>& a, const std::vector<ScriptEntr
   return true;
 }
 
+// Entries at `depth` may exist only down to the deepest level the reader
+// allows; below it a key's list of children is empty, which is sound.
 bool KeysAreSound(const std::vector<ScriptEntry>& entries, int depth) {
-  if (depth > kMaxScriptDepth) return false;
+  if (!entries.empty() && depth > kMaxScriptDepth) return false;
   for (const ScriptEntry& entry : entries) {
     if (entry.isValue) {
-      if (!entry.children.empty()) return false;
+      // A value belongs to a key: a root block holds keys only.
+      if (depth == 1 || !entry.children.empty()) return false;
       continue;
     }
-    if (entry.name.empty() || entry.name.find('\\') != std::string::npos) return false;
+    if (entry.name.empty()) return false;
+    for (size_t i = 0; i < entry.name.size(); i = NextCharIndex(entry.name, i))
+      if (entry.name[i] == '\\') return false;
     if (!KeysAreSound(entry.children, depth + 1)) return false;
   }
   return true;
@@ -180,6 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string text = (data[0] & 1) ? Generator(data + 1, size - 1, (data[0] & 2) != 0).Script()
                                          : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const ShiftJisWhile dbcs((data[0] & 4) != 0);
   std::vector<ScriptBlock> blocks;
   const Result result = ParseExactCopy(text, blocks, Variables());
   if (result != kResultOk) {

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the operation dialog's pictures and writes them as resource files:
-   recycle.ico (121), delete.ico (122), erase.ico (123) and operation.avi (102).
-   Usage: operation-art.py <output folder>   (standard library only)"""
+"""Draws the operation dialog's pictures and writes them into the resources
+folder: recycle.ico (121), delete.ico (122), erase.ico (123) and
+operation.avi (102).
+
+Usage: tools/assets/draw_operation_art.py [resources folder]
+(default: resources/ of this checkout; standard library only)
+"""
 import math
 import struct
 import sys
@@ -265,11 +269,13 @@ def avi_file():
 
 
 def main():
-    out = Path(sys.argv[1] if len(sys.argv) > 1 else '.')
+    out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent.parent / 'resources'
     for name, shapes in (('recycle', recycle_icon()), ('delete', delete_icon()), ('erase', erase_icon())):
         images = [(size, render(shapes, size)) for size in (32, 16)]
         (out / f'{name}.ico').write_bytes(ico_file(images))
+        print(out / f'{name}.ico')
     (out / 'operation.avi').write_bytes(avi_file())
+    print(out / 'operation.avi')
 
 
 if __name__ == '__main__':

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the twelve 16x16 menu bitmaps (resources 201-212) and writes them as
-BMP files under resources/bitmaps/.
+BMP files under bitmaps/ in the resources folder.
 
 Each picture is a character grid; every character names a part of the
 picture, and each part has one colour per variant:
@@ -11,7 +11,8 @@ None stands for the see-through key colour, magenta.
 The Varnoke mark is 24 bits per pixel (its fill is a gradient); "DOS Box"
 and "Delete" use the 16 standard colours.
 
-Usage: tools/make_bitmaps.py [output folder]   (default resources/bitmaps)
+Usage: tools/assets/draw_menu_bitmaps.py [resources folder]
+(default: resources/ of this checkout; standard library only)
 """
 import os
 import struct
@@ -179,7 +180,8 @@ def bmp_bytes(pixels, bits):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "resources", "bitmaps")
+    resources = sys.argv[1] if len(sys.argv) > 1 else os.path.normpath(os.path.join(here, "..", "..", "resources"))
+    out = os.path.join(resources, "bitmaps")
     os.makedirs(out, exist_ok=True)
     for name, grid, parts, bits, ids in PICTURES:
         for variant, resource_id in enumerate(ids):
