@@ -41,14 +41,16 @@ set(VARNOKE_COMPONENT32 D14FC4F6-4A62-427B-A5AD-C0005A5A6D70)
 find_program(VARNOKE_WIXL wixl REQUIRED)
 find_program(VARNOKE_HOST_CXX NAMES c++ g++ clang++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 
-# The 32-bit module, from its own tree.
+# The 32-bit module, from its own tree, with the 32-bit shell-like host that
+# the registration tests of both views use.
 set(VARNOKE_X86_TREE ${CMAKE_SOURCE_DIR}/build/win32)
 set(VARNOKE_X86_MODULE ${VARNOKE_X86_TREE}/Varnoke.dll)
+set(VARNOKE_X86_HOST ${VARNOKE_X86_TREE}/host.exe)
 add_custom_target(varnoke_x86 ALL
   COMMAND sh -c "test -f \"$1/build.ninja\" || \"$0\" --preset win32 >/dev/null" ${CMAKE_COMMAND} ${VARNOKE_X86_TREE}
-  COMMAND ${CMAKE_COMMAND} --build ${VARNOKE_X86_TREE} --target Varnoke
+  COMMAND ${CMAKE_COMMAND} --build ${VARNOKE_X86_TREE} --target Varnoke host
   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-  BYPRODUCTS ${VARNOKE_X86_MODULE}
+  BYPRODUCTS ${VARNOKE_X86_MODULE} ${VARNOKE_X86_HOST}
   COMMENT "The 32-bit module (win32 tree)"
   USES_TERMINAL VERBATIM)
 

@@ -149,7 +149,7 @@ TEST_F(Msi, TheShellHostShowsTheSubmenuFromTheInstalledModule) {
   // COM activation in a 64-bit process loads the installed file, never the
   // build tree's.
   IUnknown* handler = nullptr;
-  ASSERT_EQ(S_OK, ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   ASSERT_EQ(S_OK, ::CoCreateInstance(CLSID_CShellExt, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                      reinterpret_cast<void**>(&handler)));
   EXPECT_NE(nullptr, ::GetModuleHandleA(Installed64().c_str()));

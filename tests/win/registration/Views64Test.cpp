@@ -23,16 +23,34 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
-void ExpectViewRegistered(REGSAM view, const std::string& module) {
+void ExpectClassInView(REGSAM view, const std::string& module) {
   EXPECT_EQ(module, StringValue(HKEY_LOCAL_MACHINE, kMachineServerKey, "", nullptr, view)) << view;
   EXPECT_EQ("Apartment", StringValue(HKEY_LOCAL_MACHINE, kMachineServerKey, "ThreadingModel", nullptr, view)) << view;
   EXPECT_EQ("Varnoke", StringValue(HKEY_LOCAL_MACHINE, kMachineClassKey, "", nullptr, view)) << view;
-  EXPECT_EQ(kClassId, StringValue(HKEY_LOCAL_MACHINE, kMachineHandlerKey, "", nullptr, view)) << view;
 }
 
-void ExpectViewEmpty(REGSAM view) {
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineClassKey, view)) << view;
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineHandlerKey, view)) << view;
+void ExpectNoClassInView(REGSAM view) { EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineClassKey, view)) << view; }
+
+// The handler entry under Folder is one for both views.
+void ExpectHandlerEntry() { EXPECT_EQ(kClassId, StringValue(HKEY_CLASSES_ROOT, kHandlerKey, "")); }
+
+// What a shell of the given width shows for a folder: true when the
+// Varnoke submenu is in the host's menu.
+bool HostShowsTheSubmenu(const std::string& host) {
+  testing_support::TempFolder folder;
+  const std::string listing = folder.Sub("menu.txt");
+  const std::string selected = folder.MakeFolder("Photos");
+  RunAndWait("cmd /c \"\"" + host + "\" list \"" + selected + "\" > \"" + listing + "\"\"");
+  return testing_support::ReadFileBytes(listing).find("\nVarnoke/Delete\t") != std::string::npos;
+}
+
+std::string Host64() { return testing_support::ProgramDirectory() + "\\host.exe"; }
+
+std::string FromHost(const char* variable) {
+  std::string path = "Z:" + Environment(variable);
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
 }
 
 // The 32-bit view holds nothing but what these tests and the package tests
@@ -57,9 +75,7 @@ class Views : public RegistryTest {
   // as on 64-bit Windows; false where this machine cannot run 32-bit code.
   bool Run32BitRegsvr32(bool registering, DWORD& exitCode) {
     if (!Environment("VARNOKE_X86_UNAVAILABLE").empty()) return false;
-    std::string module = "Z:" + Environment("VARNOKE_X86_MODULE");
-    for (char& c : module)
-      if (c == '/') c = '\\';
+    const std::string module = FromHost("VARNOKE_X86_MODULE");
     char system[MAX_PATH] = {};
     EXPECT_NE(0u, ::GetSystemWow64DirectoryA(system, MAX_PATH)) << "a 64-bit prefix has a 32-bit system folder";
     exitCode = RunAndWait(std::string("\"") + system + "\\regsvr32.exe\" /s " + (registering ? "" : "/u ") + "\"" +
@@ -85,10 +101,14 @@ class Views : public RegistryTest {
 TEST_F(Views, TheSixtyFourBitModuleWritesTheSixtyFourBitViewOnly) {
   LoadedModule module(ModulePath());
   ASSERT_EQ(S_OK, module.Register());
-  ExpectViewRegistered(KEY_WOW64_64KEY, ModulePath());
-  ExpectViewEmpty(KEY_WOW64_32KEY);
+  ExpectClassInView(KEY_WOW64_64KEY, ModulePath());
+  ExpectNoClassInView(KEY_WOW64_32KEY);
+  ExpectHandlerEntry();
+  EXPECT_TRUE(HostShowsTheSubmenu(Host64()));
   ASSERT_EQ(S_OK, module.Unregister());
-  ExpectViewEmpty(KEY_WOW64_64KEY);
+  ExpectNoClassInView(KEY_WOW64_64KEY);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(Views, EachModuleRegistersInItsViewAndUnregisteringOneLeavesTheOtherWhole) {
@@ -96,23 +116,41 @@ TEST_F(Views, EachModuleRegistersInItsViewAndUnregisteringOneLeavesTheOtherWhole
   if (!Run32BitRegsvr32(true, code))
     GTEST_SKIP() << "32-bit code cannot run on this machine (" << Environment("VARNOKE_X86_UNAVAILABLE")
                  << "): only the 64-bit half is tested";
+  const std::string host32 = FromHost("VARNOKE_X86_HOST");
   ASSERT_EQ(0u, code);
-  ExpectViewRegistered(KEY_WOW64_32KEY, module32_);
-  ExpectViewEmpty(KEY_WOW64_64KEY);
+  ExpectClassInView(KEY_WOW64_32KEY, module32_);
+  ExpectNoClassInView(KEY_WOW64_64KEY);
+  ExpectHandlerEntry();
+  EXPECT_TRUE(HostShowsTheSubmenu(host32));
 
   LoadedModule module(ModulePath());
   ASSERT_EQ(S_OK, module.Register());
-  ExpectViewRegistered(KEY_WOW64_64KEY, ModulePath());
-  ExpectViewRegistered(KEY_WOW64_32KEY, module32_);
+  // Settings made after both are registered, shared by both.
+  SetStringValue(HKEY_CURRENT_USER, kSettingsKey, "DosBoxParam", "/k macros.bat");
+  ExpectClassInView(KEY_WOW64_64KEY, ModulePath());
+  ExpectClassInView(KEY_WOW64_32KEY, module32_);
 
+  // The 64-bit module goes; the 32-bit shell keeps its menu and settings.
   ASSERT_EQ(S_OK, module.Unregister());
-  ExpectViewEmpty(KEY_WOW64_64KEY);
-  ExpectViewRegistered(KEY_WOW64_32KEY, module32_);
+  ExpectNoClassInView(KEY_WOW64_64KEY);
+  ExpectClassInView(KEY_WOW64_32KEY, module32_);
+  ExpectHandlerEntry();
+  EXPECT_TRUE(HostShowsTheSubmenu(host32));
+  EXPECT_FALSE(HostShowsTheSubmenu(Host64()));
+  EXPECT_EQ("/k macros.bat", StringValue(HKEY_CURRENT_USER, kSettingsKey, "DosBoxParam"));
 
+  // And the other way round.
   ASSERT_EQ(S_OK, module.Register());
   ASSERT_TRUE(Run32BitRegsvr32(false, code));
   EXPECT_EQ(0u, code);
-  ExpectViewEmpty(KEY_WOW64_32KEY);
-  ExpectViewRegistered(KEY_WOW64_64KEY, ModulePath());
+  ExpectNoClassInView(KEY_WOW64_32KEY);
+  ExpectClassInView(KEY_WOW64_64KEY, ModulePath());
+  ExpectHandlerEntry();
+  EXPECT_TRUE(HostShowsTheSubmenu(Host64()));
+  EXPECT_FALSE(HostShowsTheSubmenu(host32));
+
+  // The last one out takes the shared entries with it.
   EXPECT_EQ(S_OK, module.Unregister());
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
