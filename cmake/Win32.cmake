@@ -80,9 +80,12 @@ if(VARNOKE_WINE_ARCH STREQUAL "win64")
   include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 endif()
 
+set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Varnoke.manifest)
+
 # One test program per folder tests/win/<area>; each TEST is one CTest test.
 # A test that calls GTEST_SKIP shows as skipped, never as passed.
-set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp)
+set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp MsiTest.cpp)
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/win/*)
 foreach(dir ${test_dirs})
   get_filename_component(area ${dir} NAME)
@@ -129,7 +132,7 @@ foreach(dir ${test_dirs})
       # run one at a time; all others get a private HKEY_CURRENT_USER per
       # process.
       get_filename_component(srcName ${src} NAME)
-      if(area STREQUAL "registration" OR area STREQUAL "installer" OR srcName IN_LIST VARNOKE_SHARED_REGISTRY_TESTS)
+      if(area STREQUAL "registration" OR srcName IN_LIST VARNOKE_SHARED_REGISTRY_TESTS)
         set_tests_properties(${added} PROPERTIES RESOURCE_LOCK registry ENVIRONMENT "${shared_env}")
       endif()
     endforeach()
