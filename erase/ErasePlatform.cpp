@@ -6,8 +6,8 @@ void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, byt
 void HeapRelease(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 
 const ErasePlatform kRealCalls = {
-    ::FindFirstFileA,     ::FindClose,      ::GetFileAttributesA, ::CreateFileA,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
-    ::WriteFile,          ::UnlockFile,     ::FlushFileBuffers,    ::CloseHandle,        ::DeleteFileA,
+    ::FindFirstFileW,     ::FindClose,      ::GetFileAttributesW, ::CreateFileW,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
+    ::WriteFile,          ::UnlockFile,     ::FlushFileBuffers,    ::CloseHandle,        ::DeleteFileW,
     HeapAllocate,         HeapRelease,      ::CryptAcquireContextA, ::CryptCreateHash,   ::CryptHashData,
     ::CryptGetHashParam,  ::CryptGenRandom, ::CryptDestroyHash,    ::CryptReleaseContext, ::GetCursorPos,
     ::GetCaretPos,        ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime};

@@ -11,11 +11,11 @@
 #include "server/ErrorReturn.h"
 
 struct ErasePlatform {
-  // Files.
-  HANDLE(WINAPI* findFirstFile)(LPCSTR path, LPWIN32_FIND_DATAA data);
+  // Files, by wide name (\\?\ long paths included).
+  HANDLE(WINAPI* findFirstFile)(LPCWSTR path, LPWIN32_FIND_DATAW data);
   BOOL(WINAPI* findClose)(HANDLE listing);
-  DWORD(WINAPI* getFileAttributes)(LPCSTR path);
-  HANDLE(WINAPI* createFile)(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+  DWORD(WINAPI* getFileAttributes)(LPCWSTR path);
+  HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                              DWORD disposition, DWORD flags, HANDLE templateFile);
   DWORD(WINAPI* getFileSize)(HANDLE file, LPDWORD high);
   DWORD(WINAPI* setFilePointer)(HANDLE file, LONG distance, PLONG high, DWORD method);
@@ -24,7 +24,7 @@ struct ErasePlatform {
   BOOL(WINAPI* unlockFile)(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh);
   BOOL(WINAPI* flushFileBuffers)(HANDLE file);
   BOOL(WINAPI* closeHandle)(HANDLE handle);
-  BOOL(WINAPI* deleteFile)(LPCSTR path);
+  BOOL(WINAPI* deleteFile)(LPCWSTR path);
   // The write buffer.
   void* (*allocate)(size_t bytes);
   void (*release)(void* block);

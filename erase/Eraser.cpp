@@ -96,9 +96,9 @@ DWORD LastErrorOf(Result code) {
 
 // The entry's attributes and reparse tag, from a listing of the entry itself
 // (the tag is not in the attributes), or from its attributes alone.
-void LookAt(const char* path, DWORD* attributes, DWORD* reparseTag) {
+void LookAt(const wchar_t* path, DWORD* attributes, DWORD* reparseTag) {
   ErasePlatform& calls = EraseCalls();
-  WIN32_FIND_DATAA entry;
+  WIN32_FIND_DATAW entry;
   entry.dwReserved0 = 0;
   const HANDLE listing = calls.findFirstFile(path, &entry);
   if (listing != INVALID_HANDLE_VALUE) {
@@ -111,7 +111,7 @@ void LookAt(const char* path, DWORD* attributes, DWORD* reparseTag) {
   }
 }
 
-Result Overwrite(const char* path, DWORD openFlags, const ErasePass* passes, PassCallback callback, void* userData) {
+Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, PassCallback callback, void* userData) {
   ErasePlatform& calls = EraseCalls();
   // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
   // file's attributes are left alone, so a read-only file fails here.
@@ -140,11 +140,11 @@ Result Overwrite(const char* path, DWORD openFlags, const ErasePass* passes, Pas
 
 // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
 // looked, the link is opened, never what it points to.
-Result OverwriteFile(const char* path, const ErasePass* passes, PassCallback callback, void* userData) {
+Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData) {
   return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, passes, callback, userData);
 }
 
-int32_t EraseAndDelete(const char* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
+int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
   ErasePlatform& calls = EraseCalls();
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);

@@ -16,9 +16,10 @@ constexpr uint32_t ERASE_CHUNK = 4096;
 // 2 DoD 3-pass, 3 Gutmann 35-pass; any other value as 0), then deletes it.
 // Non-zero on success; on failure 0 with the thread's last error set and the
 // file left in place. A link is never opened: the link alone is deleted.
-int32_t EraseAndDelete(const char* path, uint32_t eraseMethod, PassCallback callback, void* userData);
+// The path is a wide name and may be a \\?\ path of any length.
+int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData);
 
 // The pass loop: every pass of the list over the bytes the file held when it
 // was opened, each 4096-byte chunk positioned, locked, written, unlocked and
 // flushed. 0 on success, a negative code on failure or the callback's stop.
-Result OverwriteFile(const char* path, const ErasePass* passes, PassCallback callback, void* userData);
+Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData);

@@ -40,7 +40,7 @@ TEST_P(EraseFailure, FileStaysAndEverythingIsGivenBack) {
     EraseSpy spy;
     spy.Fail(row.call, row.error, row.nth);
     ::SetLastError(0);
-    EXPECT_EQ(0, EraseAndDelete(file.c_str(), row.method, nullptr, nullptr));
+    EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), row.method, nullptr, nullptr));
     EXPECT_EQ(row.lastError, ::GetLastError());
     EXPECT_EQ(0, spy.count[kDelete]) << "never deleted";
     EXPECT_EQ(spy.count[kCreate] - (row.call == kCreate ? 1 : 0), spy.count[kClose]) << "the file is closed";
@@ -88,7 +88,7 @@ TEST(EraseFailureLater, FailureInPassTwoLeavesPassOneOnDisk) {
   EraseSpy spy;
   spy.Fail(kWrite, ERROR_DISK_FULL, 3);  // pass 2, first chunk
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), DoD3Pass, nullptr, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), ::GetLastError());
   EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file));
 }
@@ -101,12 +101,12 @@ TEST(EraseFailureLater, FailuresAreTracedAsEraseButAStopIsNot) {
   const std::string file = temp.MakeFile("t.bin", Content(10));
   traced.clear();
   const ErrorTraceHook previous = SetErrorTraceHook(Trace);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, [](int32_t, int32_t, void*) { return -1; }, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, [](int32_t, int32_t, void*) { return -1; }, nullptr));
   EXPECT_TRUE(traced.empty()) << "the caller's own stop is no failure";
   {
     EraseSpy spy;
     spy.Fail(kFlush, ERROR_IO_DEVICE);
-    EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+    EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   }
   SetErrorTraceHook(previous);
   ASSERT_FALSE(traced.empty());
@@ -120,7 +120,7 @@ TEST(EraseFailureLater, ShortWriteIsAFailure) {
   EraseSpy spy;
   spy.writeLimit = 100;
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), ::GetLastError());
   EXPECT_EQ(0, spy.count[kDelete]);
 }
@@ -131,11 +131,11 @@ TEST(EraseFailureLater, WithoutAProviderRandomFailsEveryFileWhileZeroWorks) {
   spy.Fail(kAcquire, static_cast<DWORD>(NTE_PROV_TYPE_NOT_DEF));
   for (int i = 0; i < 3; ++i) {
     const std::string file = temp.MakeFile("r" + std::to_string(i), Content(100));
-    EXPECT_EQ(0, EraseAndDelete(file.c_str(), RandomPass, nullptr, nullptr));
+    EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), RandomPass, nullptr, nullptr));
     EXPECT_EQ(Content(100), ReadFileBytes(file));
   }
   const std::string zero = temp.MakeFile("z", Content(100));
-  EXPECT_NE(0, EraseAndDelete(zero.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_NE(0, EraseAndDelete(Wide(zero).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_FALSE(testing_support::Exists(zero));
 }
 
@@ -148,8 +148,8 @@ struct HugeFile {
   static bool deleted, closed;
   static HANDLE Handle() { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x4B1D)); }
 
-  static DWORD WINAPI Attributes(LPCSTR) { return FILE_ATTRIBUTE_ARCHIVE; }
-  static HANDLE WINAPI Create(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) { return Handle(); }
+  static DWORD WINAPI Attributes(LPCWSTR) { return FILE_ATTRIBUTE_ARCHIVE; }
+  static HANDLE WINAPI Create(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) { return Handle(); }
   static DWORD WINAPI Size(HANDLE, LPDWORD high) {
     *high = static_cast<DWORD>(kSize >> 32);
     return static_cast<DWORD>(kSize);
@@ -174,7 +174,7 @@ struct HugeFile {
   static BOOL WINAPI Unlock(HANDLE, DWORD, DWORD, DWORD, DWORD) { return TRUE; }
   static BOOL WINAPI Flush(HANDLE) { return TRUE; }
   static BOOL WINAPI Close(HANDLE h) { return closed = (h == Handle()); }
-  static BOOL WINAPI Delete(LPCSTR) { return deleted = true; }
+  static BOOL WINAPI Delete(LPCWSTR) { return deleted = true; }
 };
 uint64_t HugeFile::position, HugeFile::written, HugeFile::lastLock;
 DWORD HugeFile::lastLength, HugeFile::writes;
@@ -193,7 +193,7 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   calls.flushFileBuffers = HugeFile::Flush;
   calls.closeHandle = HugeFile::Close;
   calls.deleteFile = HugeFile::Delete;
-  const int32_t result = EraseAndDelete("C:\\huge.bin", ZeroPass, nullptr, nullptr);
+  const int32_t result = EraseAndDelete(L"C:\\huge.bin", ZeroPass, nullptr, nullptr);
   EraseCalls() = saved;
   EXPECT_NE(0, result);
   EXPECT_EQ(HugeFile::kSize, HugeFile::written);

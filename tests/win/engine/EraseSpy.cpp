@@ -6,6 +6,21 @@ namespace engine_test {
 
 EraseSpy* EraseSpy::spy_ = nullptr;
 
+std::wstring Wide(const std::string& path) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], length);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& path) {
+  const int length =
+      ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &narrow[0], length, nullptr, nullptr);
+  return narrow;
+}
+
 namespace {
 const ErasePlatform& Real() { return RealEraseCalls(); }
 }  // namespace
@@ -52,11 +67,11 @@ bool EraseSpy::Fails(SpyCall call) {
   return false;
 }
 
-DWORD WINAPI EraseSpy::Attributes(LPCSTR path) {
+DWORD WINAPI EraseSpy::Attributes(LPCWSTR path) {
   return spy_->Fails(kAttributes) ? INVALID_FILE_ATTRIBUTES : Real().getFileAttributes(path);
 }
 
-HANDLE WINAPI EraseSpy::Create(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+HANDLE WINAPI EraseSpy::Create(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                DWORD disposition, DWORD flags, HANDLE templateFile) {
   spy_->createFlags = flags;
   if (spy_->Fails(kCreate)) return INVALID_HANDLE_VALUE;
@@ -101,7 +116,7 @@ BOOL WINAPI EraseSpy::Close(HANDLE handle) {
   return Real().closeHandle(handle);
 }
 
-BOOL WINAPI EraseSpy::Delete(LPCSTR path) {
+BOOL WINAPI EraseSpy::Delete(LPCWSTR path) {
   if (spy_->beforeDelete) spy_->beforeDelete(path);
   return !spy_->Fails(kDelete) && Real().deleteFile(path);
 }

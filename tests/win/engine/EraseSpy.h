@@ -11,6 +11,10 @@
 
 namespace engine_test {
 
+// The eraser takes wide names; the test folders are made with narrow ones.
+std::wstring Wide(const std::string& path);
+std::string Narrow(const std::wstring& path);
+
 enum SpyCall {
   kAttributes, kCreate, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
   kAcquire, kCreateHash, kHashData, kGetHashParam, kGenRandom, kDestroyHash, kReleaseContext,
@@ -41,8 +45,8 @@ class EraseSpy {
   int providersTaken = 0;  // successful acquisitions
   int openHashes = 0;
   int openProviders = 0;
-  // Called just before the real DeleteFileA.
-  void (*beforeDelete)(LPCSTR path) = nullptr;
+  // Called just before the real DeleteFileW.
+  void (*beforeDelete)(LPCWSTR path) = nullptr;
 
  private:
   struct Failure {
@@ -53,8 +57,8 @@ class EraseSpy {
   bool Fails(SpyCall call);
   std::vector<Failure> failures;
 
-  static DWORD WINAPI Attributes(LPCSTR);
-  static HANDLE WINAPI Create(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+  static DWORD WINAPI Attributes(LPCWSTR);
+  static HANDLE WINAPI Create(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
   static DWORD WINAPI Size(HANDLE, LPDWORD);
   static DWORD WINAPI Pointer(HANDLE, LONG, PLONG, DWORD);
   static BOOL WINAPI Lock(HANDLE, DWORD, DWORD, DWORD, DWORD);
@@ -62,7 +66,7 @@ class EraseSpy {
   static BOOL WINAPI Unlock(HANDLE, DWORD, DWORD, DWORD, DWORD);
   static BOOL WINAPI Flush(HANDLE);
   static BOOL WINAPI Close(HANDLE);
-  static BOOL WINAPI Delete(LPCSTR);
+  static BOOL WINAPI Delete(LPCWSTR);
   static void* Allocate(size_t);
   static void Release(void*);
   static BOOL WINAPI Acquire(HCRYPTPROV*, LPCSTR, LPCSTR, DWORD, DWORD);

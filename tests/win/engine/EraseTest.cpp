@@ -15,6 +15,9 @@ using testing_support::TempFolder;
 
 namespace {
 
+// What the file held just before the eraser deleted it.
+std::string lateContent;
+
 // Stops before pass `stopBefore` with `stopWith`; counts the announcements.
 struct Passes {
   int32_t stopBefore = 0;
@@ -41,7 +44,7 @@ TEST(EraseSizes, EmptyFileRunsEveryPassWritesNothingAndGoes) {
   const std::string file = temp.MakeFile("empty.bin", "");
   EraseSpy spy;
   Passes passes;
-  EXPECT_NE(0, EraseAndDelete(file.c_str(), DoD3Pass, &Passes::Callback, &passes));
+  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes));
   EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 3}, {3, 3}}), passes.seen);
   EXPECT_EQ("RRR", spy.steps) << "each pass rewinds, none writes";
   EXPECT_EQ(3, spy.count[kAllocate]);
@@ -56,7 +59,7 @@ TEST(EraseSizes, ChunksOf4096AndTheRemainder) {
     TempFolder temp;
     const std::string file = temp.MakeFile("f.bin", Content(size));
     EraseSpy spy;
-    EXPECT_NE(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr)) << size;
+    EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr)) << size;
     std::string steps = "R";
     std::vector<std::pair<uint64_t, DWORD>> locks;
     for (uint64_t at = 0; at < size; at += 4096) {
@@ -77,7 +80,7 @@ TEST(ErasePatterns, EveryGutmannPassLandsWithItsPhase) {
   const size_t size = 4097;
   const std::string file = temp.MakeFile("g.bin", Content(size));
   EraseSpy spy;
-  EXPECT_NE(0, EraseAndDelete(file.c_str(), Gutmann35Pass, nullptr, nullptr));
+  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), Gutmann35Pass, nullptr, nullptr));
   ASSERT_EQ(35u * 2u, spy.written.size());
   const char* cycles[35] = {nullptr, nullptr, nullptr, nullptr, "\x55", "\xAA", "\x92\x49\x24", "\x49\x24\x92",
                             "\x24\x92\x49", "", "\x11", "\x22", "\x33", "\x44", "\x55", "\x66", "\x77", "\x88",
@@ -105,7 +108,7 @@ TEST(ErasePatterns, StoppedAfterAPassTheDiskHoldsItsPattern) {
   const std::string small = temp.MakeFile("p7.bin", Content(4097));
   Passes before8;
   before8.stopBefore = 8;
-  EXPECT_EQ(0, EraseAndDelete(small.c_str(), Gutmann35Pass, &Passes::Callback, &before8));
+  EXPECT_EQ(0, EraseAndDelete(Wide(small).c_str(), Gutmann35Pass, &Passes::Callback, &before8));
   const std::string seven = ReadFileBytes(small);
   ASSERT_EQ(4097u, seven.size());
   EXPECT_EQ('\x92', seven[4095]);
@@ -116,7 +119,7 @@ TEST(ErasePatterns, StoppedAfterAPassTheDiskHoldsItsPattern) {
   const std::string big = temp.MakeFile("p29.bin", Content(12288));
   Passes before30;
   before30.stopBefore = 30;
-  EXPECT_EQ(0, EraseAndDelete(big.c_str(), Gutmann35Pass, &Passes::Callback, &before30));
+  EXPECT_EQ(0, EraseAndDelete(Wide(big).c_str(), Gutmann35Pass, &Passes::Callback, &before30));
   const std::string on = ReadFileBytes(big);
   EXPECT_EQ(Pattern("\x6D\xB6\xDB", 12288), on);
   EXPECT_EQ('\x6D', on[0]);
@@ -130,7 +133,7 @@ TEST(EraseStops, CallbackBeforeDoDPassTwoLeavesZerosInPlace) {
   Passes passes;
   passes.stopBefore = 2;
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), DoD3Pass, &Passes::Callback, &passes));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes));
   EXPECT_EQ(0xFFFFFFFFu, ::GetLastError());
   EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file));
 }
@@ -142,7 +145,7 @@ TEST(EraseStops, PositiveCallbackResultIsAWin32Error) {
   passes.stopBefore = 1;
   passes.stopWith = ERROR_CANCELLED;
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), Gutmann35Pass, &Passes::Callback, &passes));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), Gutmann35Pass, &Passes::Callback, &passes));
   EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), ::GetLastError());
   EXPECT_EQ(Content(100), ReadFileBytes(file)) << "nothing written";
   EXPECT_EQ(1u, passes.seen.size());
@@ -153,7 +156,7 @@ TEST(EraseStops, UnknownMethodErasesWithOneZeroPass) {
   const std::string file = temp.MakeFile("m.bin", Content(10));
   EraseSpy spy;
   Passes passes;
-  EXPECT_NE(0, EraseAndDelete(file.c_str(), 7, &Passes::Callback, &passes));
+  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), 7, &Passes::Callback, &passes));
   EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{1, 1}}), passes.seen);
   EXPECT_EQ(std::vector<std::string>{std::string(10, '\0')}, spy.written);
   EXPECT_FALSE(Exists(file));
@@ -164,7 +167,7 @@ TEST(EraseOpen, ReadOnlyFileIsRefusedAndKept) {
   const std::string file = temp.MakeFile("ro.bin", Content(300));
   ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), ::GetLastError());
   EXPECT_EQ(Content(300), ReadFileBytes(file));
   EXPECT_TRUE(::GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY) << "attributes are left alone";
@@ -178,7 +181,7 @@ TEST(EraseOpen, FileHeldOpenElsewhereIsRefusedAndKept) {
                                0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, other);
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
   ::CloseHandle(other);
   EXPECT_EQ(Content(300), ReadFileBytes(file));
@@ -187,18 +190,53 @@ TEST(EraseOpen, FileHeldOpenElsewhereIsRefusedAndKept) {
 TEST(EraseOpen, MissingFileFailsWithItsError) {
   TempFolder temp;
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(temp.Sub("none.bin").c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(temp.Sub("none.bin")).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
+}
+
+TEST(EraseOpen, LongPathAndNameOutsideTheCodePageAreErased) {
+  TempFolder temp;
+  // \\?\ and about 330 characters, ending in a name no code page holds.
+  std::wstring path = L"\\\\?\\" + Wide(temp.path());
+  for (int level = 0; level < 6; ++level) {
+    path += L"\\" + std::wstring(50, static_cast<wchar_t>(L'a' + level));
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << level;
+  }
+  path += L"\\\u79D8\u5BC6\U0001F512.bin";
+  ASSERT_GT(path.size(), size_t{MAX_PATH});
+  const std::string content = Content(5000);
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+  ::CloseHandle(file);
+  EraseSpy spy;
+  spy.beforeDelete = [](LPCWSTR at) {
+    HANDLE read = ::CreateFileW(at, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    lateContent.assign(5000, 'x');
+    DWORD got = 0;
+    if (read == INVALID_HANDLE_VALUE || !::ReadFile(read, &lateContent[0], 5000, &got, nullptr)) lateContent.clear();
+    lateContent.resize(got);
+    if (read != INVALID_HANDLE_VALUE) ::CloseHandle(read);
+  };
+  EXPECT_NE(0, EraseAndDelete(path.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(std::string(5000, '\0'), lateContent) << "overwritten through the long name";
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(path.c_str())) << "and deleted";
+  // The narrow-name helpers cannot remove a tree this deep.
+  for (int level = 5; level >= 0; --level) {
+    path.resize(path.rfind(L'\\'));
+    EXPECT_TRUE(::RemoveDirectoryW(path.c_str())) << level;
+  }
 }
 
 // Opens the file without delete sharing just before the deletion, as a
 // virus scanner might once the overwrite has closed it.
 HANDLE lateOpener = INVALID_HANDLE_VALUE;
-void OpenBeforeDelete(LPCSTR path) {
-  lateOpener = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+void OpenBeforeDelete(LPCWSTR path) {
+  lateOpener = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-std::string lateContent;
 
 TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
   TempFolder temp;
@@ -206,7 +244,7 @@ TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
   EraseSpy spy;
   spy.beforeDelete = OpenBeforeDelete;
   ::SetLastError(0);
-  EXPECT_EQ(0, EraseAndDelete(file.c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
   ASSERT_NE(INVALID_HANDLE_VALUE, lateOpener) << "the overwrite's own handle was closed before the deletion";
   ::CloseHandle(lateOpener);
@@ -217,8 +255,8 @@ TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
 // cloud placeholder; under Wine a host file link looks like a plain file.
 std::string listedPath;
 DWORD listedAttributes, listedTag;
-HANDLE WINAPI ListEntry(LPCSTR path, LPWIN32_FIND_DATAA data) {
-  if (listedPath != path) {
+HANDLE WINAPI ListEntry(LPCWSTR path, LPWIN32_FIND_DATAW data) {
+  if (listedPath != Narrow(path)) {
     ::SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
@@ -242,9 +280,9 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
     listedTag = c.tag;
     EraseCalls().findFirstFile = ListEntry;
     EraseCalls().findClose = CloseList;
-    spy.beforeDelete = [](LPCSTR path) { lateContent = ReadFileBytes(path); };
+    spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
     Passes passes;
-    EXPECT_NE(0, EraseAndDelete(file.c_str(), DoD3Pass, &Passes::Callback, &passes)) << c.tag;
+    EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes)) << c.tag;
     EXPECT_FALSE(Exists(file));
     if (c.link) {
       EXPECT_EQ(0, spy.count[kCreate]) << "what a link points to is never opened";

@@ -137,7 +137,7 @@ std::string RandomPassBytes(size_t size) {
   TempFolder temp;
   const std::string file = temp.MakeFile("r.bin", std::string(size, '\0'));
   EraseSpy spy;
-  EXPECT_NE(0, EraseAndDelete(file.c_str(), RandomPass, nullptr, nullptr));
+  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), RandomPass, nullptr, nullptr));
   std::string all;
   for (const std::string& chunk : spy.written) all += chunk;
   return all;

@@ -75,7 +75,7 @@ bool BarePass(const std::string& path) {
 }
 
 bool EnginePass(const std::string& path, uint32_t method) {
-  return OverwriteFile(path.c_str(), PassList(method), nullptr, nullptr) == 0;
+  return OverwriteFile(EngineWideName(path.c_str()).c_str(), PassList(method), nullptr, nullptr) == 0;
 }
 
 void MakeTree(const std::string& root, int folders, int filesPerFolder) {
