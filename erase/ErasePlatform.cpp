@@ -6,7 +6,7 @@ void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, byt
 void HeapRelease(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 
 const ErasePlatform kRealCalls = {
-    ::FindFirstFileW,     ::FindClose,      ::GetFileAttributesW, ::CreateFileW,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
+    ::FindFirstFileW,     ::FindClose,      ::GetFileAttributesW, ::CreateFileW,    ::GetFileInformationByHandle, ::GetFileSize,         ::SetFilePointer,     ::LockFile,
     ::WriteFile,          ::UnlockFile,     ::FlushFileBuffers,    ::CloseHandle,        ::DeleteFileW,
     HeapAllocate,         HeapRelease,      ::CryptAcquireContextA, ::CryptCreateHash,   ::CryptHashData,
     ::CryptGetHashParam,  ::CryptGenRandom, ::CryptDestroyHash,    ::CryptReleaseContext, ::GetCursorPos,

@@ -17,6 +17,7 @@ struct ErasePlatform {
   DWORD(WINAPI* getFileAttributes)(LPCWSTR path);
   HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                              DWORD disposition, DWORD flags, HANDLE templateFile);
+  BOOL(WINAPI* getFileInformationByHandle)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
   DWORD(WINAPI* getFileSize)(HANDLE file, LPDWORD high);
   DWORD(WINAPI* setFilePointer)(HANDLE file, LONG distance, PLONG high, DWORD method);
   BOOL(WINAPI* lockFile)(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh);

@@ -118,6 +118,13 @@ Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, 
   FileOwner file(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | openFlags,
                                   nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
+  // The link count is read on the handle that would write, so no name can
+  // be added between the look and the first pass (the file is not shared).
+  // Another name's data is not ours to overwrite; when the count cannot be
+  // read, nothing is written either.
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!calls.getFileInformationByHandle(file.get(), &information)) return TRACE_FAILURE(LastFailure());
+  if (information.nNumberOfLinks > 1) return TRACE_FAILURE(kResultOtherNames);
   DWORD high = 0;
   ::SetLastError(ERROR_SUCCESS);
   const DWORD low = calls.getFileSize(file.get(), &high);
@@ -136,6 +143,13 @@ Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, 
   return kResultOk;
 }
 
+// Deletes the name; what the erasure did is `outcome` when that succeeds.
+int32_t DeleteName(const wchar_t* path, EraseOutcome outcome) {
+  if (EraseCalls().deleteFile(path)) return outcome;
+  TRACE_FAILURE(ResultFromError(::GetLastError()));
+  return EraseFailed;
+}
+
 }  // namespace
 
 // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
@@ -145,22 +159,17 @@ Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback 
 }
 
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
-  ErasePlatform& calls = EraseCalls();
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);
-  if (IsLinkEntryData(attributes, reparseTag)) {
-    // A link: what it points to lies outside what was chosen for erasure.
-    // Remove the link alone.
-    if (calls.deleteFile(path)) return 1;
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
-    return 0;
-  }
+  // A link: what it points to lies outside what was chosen for erasure.
+  // Remove the link alone.
+  if (IsLinkEntryData(attributes, reparseTag)) return DeleteName(path, EraseNameOnly);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     // Windows refuses to open a read-only file for writing; Wine run by root
     // would let it through. The user's protection holds on both.
     TRACE_FAILURE(ResultFromError(ERROR_ACCESS_DENIED));
     ::SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
+    return EraseFailed;
   }
   // A reparse point that is no link (a cloud placeholder, a deduplicated
   // file) holds the file's data behind its filter: open it the ordinary way.
@@ -169,9 +178,8 @@ int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback c
                                   userData);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
-    return 0;
+    return EraseFailed;
   }
-  if (calls.deleteFile(path)) return 1;
-  TRACE_FAILURE(ResultFromError(::GetLastError()));
-  return 0;
+  // A file with other hard links: removing this name leaves their data.
+  return DeleteName(path, result == kResultOtherNames ? EraseNameOnly : EraseOverwritten);
 }

@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, EraseFailure,
     testing::Values(
         Row{"open", kCreate, ERROR_ACCESS_DENIED, 0, ZeroPass, ERROR_ACCESS_DENIED},
+        Row{"link count", kInformation, ERROR_INVALID_FUNCTION, 0, ZeroPass, ERROR_INVALID_FUNCTION},
         Row{"size", kSize, ERROR_INVALID_HANDLE, 0, ZeroPass, ERROR_INVALID_HANDLE},
         Row{"rewind", kPointer, ERROR_SEEK, 1, ZeroPass, ERROR_SEEK},
         Row{"position", kPointer, ERROR_SEEK, 2, ZeroPass, ERROR_SEEK},
@@ -150,6 +151,11 @@ struct HugeFile {
 
   static DWORD WINAPI Attributes(LPCWSTR) { return FILE_ATTRIBUTE_ARCHIVE; }
   static HANDLE WINAPI Create(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) { return Handle(); }
+  static BOOL WINAPI Information(HANDLE, LPBY_HANDLE_FILE_INFORMATION information) {
+    *information = BY_HANDLE_FILE_INFORMATION{};
+    information->nNumberOfLinks = 1;
+    return TRUE;
+  }
   static DWORD WINAPI Size(HANDLE, LPDWORD high) {
     *high = static_cast<DWORD>(kSize >> 32);
     return static_cast<DWORD>(kSize);
@@ -185,6 +191,7 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   ErasePlatform& calls = EraseCalls();
   calls.getFileAttributes = HugeFile::Attributes;
   calls.createFile = HugeFile::Create;
+  calls.getFileInformationByHandle = HugeFile::Information;
   calls.getFileSize = HugeFile::Size;
   calls.setFilePointer = HugeFile::Pointer;
   calls.lockFile = HugeFile::Lock;

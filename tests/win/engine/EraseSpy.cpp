@@ -30,6 +30,7 @@ EraseSpy::EraseSpy() : saved_(EraseCalls()) {
   ErasePlatform& calls = EraseCalls();
   calls.getFileAttributes = Attributes;
   calls.createFile = Create;
+  calls.getFileInformationByHandle = Information;
   calls.getFileSize = Size;
   calls.setFilePointer = Pointer;
   calls.lockFile = Lock;
@@ -76,6 +77,12 @@ HANDLE WINAPI EraseSpy::Create(LPCWSTR path, DWORD access, DWORD share, LPSECURI
   spy_->createFlags = flags;
   if (spy_->Fails(kCreate)) return INVALID_HANDLE_VALUE;
   return Real().createFile(path, access, share, security, disposition, flags, templateFile);
+}
+
+BOOL WINAPI EraseSpy::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  if (spy_->Fails(kInformation) || !Real().getFileInformationByHandle(file, information)) return FALSE;
+  if (spy_->linkCount) information->nNumberOfLinks = spy_->linkCount;
+  return TRUE;
 }
 
 DWORD WINAPI EraseSpy::Size(HANDLE file, LPDWORD high) {

@@ -16,7 +16,7 @@ std::wstring Wide(const std::string& path);
 std::string Narrow(const std::wstring& path);
 
 enum SpyCall {
-  kAttributes, kCreate, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
+  kAttributes, kCreate, kInformation, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
   kAcquire, kCreateHash, kHashData, kGetHashParam, kGenRandom, kDestroyHash, kReleaseContext,
   kCursor, kCaret, kCounter, kSpyCallCount
 };
@@ -39,7 +39,8 @@ class EraseSpy {
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
   bool keepData = true;
-  DWORD writeLimit = 0;  // non-zero: writes at most this many bytes and says so
+  DWORD writeLimit = 0;
+  DWORD linkCount = 0;   // non-zero: the file reports this many hard links  // non-zero: writes at most this many bytes and says so
   std::vector<std::pair<std::string, DWORD>> acquired;  // provider name, flags
   std::vector<DWORD> generated;                           // lengths asked of the generator
   int providersTaken = 0;  // successful acquisitions
@@ -59,6 +60,7 @@ class EraseSpy {
 
   static DWORD WINAPI Attributes(LPCWSTR);
   static HANDLE WINAPI Create(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+  static BOOL WINAPI Information(HANDLE, LPBY_HANDLE_FILE_INFORMATION);
   static DWORD WINAPI Size(HANDLE, LPDWORD);
   static DWORD WINAPI Pointer(HANDLE, LONG, PLONG, DWORD);
   static BOOL WINAPI Lock(HANDLE, DWORD, DWORD, DWORD, DWORD);

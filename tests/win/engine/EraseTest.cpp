@@ -282,7 +282,9 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
     EraseCalls().findClose = CloseList;
     spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
     Passes passes;
-    EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes)) << c.tag;
+    EXPECT_EQ(c.link ? EraseNameOnly : EraseOverwritten,
+              EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes))
+        << c.tag;
     EXPECT_FALSE(Exists(file));
     if (c.link) {
       EXPECT_EQ(0, spy.count[kCreate]) << "what a link points to is never opened";
@@ -296,6 +298,82 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
       EXPECT_NE(Content(300), lateContent) << "overwritten before the deletion";
     }
   }
+}
+
+std::vector<std::pair<Result, std::string>> traced;
+void Trace(Result code, const char* unit, int) { traced.emplace_back(code, unit); }
+
+bool TracedOtherNames() {
+  for (const auto& trace : traced)
+    if (trace.first == kResultOtherNames && trace.second == kUnitErase) return true;
+  return false;
+}
+
+TEST(EraseHardLinks, SecondNameIsRemovedAndTheDataLeftToTheFirst) {
+  TempFolder temp;
+  const std::string outside = temp.MakeFile("store\\original.bin", Content(5000));
+  temp.MakeFolder("selected");
+  const std::wstring linked = Wide(temp.Sub("selected\\linked.bin"));
+  ASSERT_TRUE(::CreateHardLinkW(linked.c_str(), Wide(outside).c_str(), nullptr));
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(Trace);
+  {
+    EraseSpy spy;
+    Passes passes;
+    EXPECT_EQ(EraseNameOnly, EraseAndDelete(linked.c_str(), Gutmann35Pass, &Passes::Callback, &passes));
+    EXPECT_EQ(0, spy.count[kWrite]) << "nothing written through either name";
+    EXPECT_TRUE(passes.seen.empty());
+    EXPECT_EQ(spy.count[kCreate], spy.count[kClose]);
+  }
+  SetErrorTraceHook(previous);
+  EXPECT_TRUE(TracedOtherNames());
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(linked.c_str())) << "its own name is gone";
+  EXPECT_EQ(Content(5000), ReadFileBytes(outside)) << "the other name's data is untouched";
+
+  // Now the only name: erased as any file.
+  EraseSpy spy;
+  spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
+  EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(outside).c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(std::string(5000, '\0'), lateContent);
+  EXPECT_FALSE(Exists(outside));
+}
+
+TEST(EraseHardLinks, LinkCountFromTheHandleDecides) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("shared.bin", Content(300));
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(Trace);
+  {
+    // The pass loop alone writes nothing and keeps the file.
+    EraseSpy spy;
+    spy.linkCount = 2;
+    EXPECT_EQ(kResultOtherNames, OverwriteFile(Wide(file).c_str(), PassList(DoD3Pass), nullptr, nullptr));
+    EXPECT_EQ(0, spy.count[kWrite]);
+    EXPECT_EQ(1, spy.count[kClose]);
+    EXPECT_EQ(0, spy.count[kAllocate]) << "no buffer for a file that is not written";
+    EXPECT_EQ(Content(300), ReadFileBytes(file));
+  }
+  {
+    // The name cannot be removed: a failure like any other, file kept.
+    EraseSpy spy;
+    spy.linkCount = 5;
+    spy.Fail(kDelete, ERROR_ACCESS_DENIED);
+    ::SetLastError(0);
+    EXPECT_EQ(EraseFailed, EraseAndDelete(Wide(file).c_str(), RandomPass, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), ::GetLastError());
+    EXPECT_EQ(0, spy.count[kWrite]);
+    EXPECT_EQ(0, spy.providersTaken);
+    EXPECT_EQ(Content(300), ReadFileBytes(file));
+  }
+  {
+    EraseSpy spy;
+    spy.linkCount = 1;
+    EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
+    EXPECT_EQ(1, spy.count[kWrite]);
+  }
+  SetErrorTraceHook(previous);
+  EXPECT_TRUE(TracedOtherNames());
+  EXPECT_FALSE(Exists(file));
 }
 
 }  // namespace
