@@ -9,8 +9,9 @@
 // -> 0 to go on, non-zero to stop (a positive value is a Win32 error code).
 using PassCallback = int32_t (*)(int32_t pass, int32_t passCount, void* userData);
 
-// Size of the write buffer and of every write but the last of a pass.
-constexpr uint32_t ERASE_CHUNK = 4096;
+// Largest write, and the size of the write buffer of an erasure (smaller
+// only when the file and its streams are all smaller).
+constexpr uint32_t ERASE_CHUNK = 1 << 20;
 
 // What EraseAndDelete did with the name it was given.
 enum EraseOutcome : int32_t {
@@ -37,8 +38,9 @@ constexpr Result kResultOtherNames = static_cast<Result>(0x00040001);
 // The path is a wide name and may be a \\?\ path of any length.
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData);
 
-// The pass loop: every pass of the list over the bytes the file held when it
-// was opened, each 4096-byte chunk positioned, locked, written, unlocked and
-// flushed. 0 on success, a negative code on failure or the callback's stop,
+// The pass loop: every pass of the list over the bytes the file and each of
+// its named data streams held when they were opened, each chunk of up to
+// ERASE_CHUNK bytes positioned, locked, written, unlocked and flushed; one
+// buffer for all passes. 0 on success, a negative code on failure or the callback's stop,
 // kResultOtherNames (nothing written) for a file with other hard links.
 Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData);
