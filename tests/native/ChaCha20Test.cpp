@@ -12,7 +12,8 @@ namespace {
 
 std::vector<uint8_t> Hex(const std::string& text) {
   std::vector<uint8_t> bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i + 1 < text.size(); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 

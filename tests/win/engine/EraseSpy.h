@@ -16,9 +16,9 @@ std::wstring Wide(const std::string& path);
 std::string Narrow(const std::wstring& path);
 
 enum SpyCall {
-  kAttributes, kCreate, kInformation, kListStreams, kNextStream, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
-  kCloseListing, kAcquire, kCreateHash, kHashData, kGetHashParam, kGenRandom, kDestroyHash, kReleaseContext,
-  kCursor, kCaret, kCounter, kSpyCallCount
+  kAttributes, kCreate, kInformation, kListStreams, kNextStream, kCloseListing, kSize, kPointer, kLock, kWrite,
+  kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease, kAcquire, kCreateHash, kHashData, kGetHashParam,
+  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kSpyCallCount
 };
 
 class EraseSpy {
@@ -48,8 +48,8 @@ class EraseSpy {
   // which Wine cannot hold.
   std::vector<std::pair<std::wstring, std::wstring>> redirects;
   bool keepData = true;
-  DWORD writeLimit = 0;
-  DWORD linkCount = 0;   // non-zero: the file reports this many hard links  // non-zero: writes at most this many bytes and says so
+  DWORD writeLimit = 0;  // non-zero: writes at most this many bytes and says so
+  DWORD linkCount = 0;   // non-zero: the file reports this many hard links
   std::vector<std::pair<std::string, DWORD>> acquired;  // provider name, flags
   std::vector<DWORD> generated;                           // lengths asked of the generator
   std::vector<std::string> seeds;                         // what the generator was handed as extra seed

@@ -41,7 +41,8 @@ int Fill(int mebibytes) {
   if (!chunk) return 5;
   const double start = Now();
   Result result = kResultOk;
-  for (int i = 0; i < mebibytes && result == kResultOk; ++i) result = filler.Fill(static_cast<uint8_t*>(chunk), ERASE_CHUNK);
+  for (int i = 0; i < mebibytes && result == kResultOk; ++i)
+    result = filler.Fill(static_cast<uint8_t*>(chunk), ERASE_CHUNK);
   const double seconds = Now() - start;
   ::HeapFree(::GetProcessHeap(), 0, chunk);
   if (result != kResultOk) return 6;
