@@ -2,8 +2,6 @@
 
 namespace {
 
-inline uint32_t Rotate(uint32_t v, int n) { return (v << n) | (v >> (32 - n)); }
-
 inline uint32_t Load(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
          static_cast<uint32_t>(p[3]) << 24;
@@ -16,15 +14,45 @@ inline void Store(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-#define CHACHA_QUARTER(a, b, c, d) \
-  a += b;                          \
-  d = Rotate(d ^ a, 16);           \
-  c += d;                          \
-  b = Rotate(b ^ c, 12);           \
-  a += b;                          \
-  d = Rotate(d ^ a, 8);            \
-  c += d;                          \
-  b = Rotate(b ^ c, 7)
+// The rounds work on one block in 32-bit words, or on four blocks in
+// vector lanes; always inlined, so that the vector form is compiled for the
+// instruction set of its caller.
+#define CHACHA_INLINE __attribute__((always_inline)) inline
+
+// d = (d ^ a) rotated left by n. By reference: a vector passed or returned
+// by value would need SSE in the 32-bit calling convention.
+template <typename Word>
+CHACHA_INLINE void XorRotate(Word& d, const Word& a, int n) {
+  d ^= a;
+  d = (d << n) | (d >> (32 - n));
+}
+
+template <typename Word>
+CHACHA_INLINE void Quarter(Word& a, Word& b, Word& c, Word& d) {
+  a += b;
+  XorRotate(d, a, 16);
+  c += d;
+  XorRotate(b, c, 12);
+  a += b;
+  XorRotate(d, a, 8);
+  c += d;
+  XorRotate(b, c, 7);
+}
+
+// Ten column rounds, each followed by a diagonal round.
+template <typename Word>
+CHACHA_INLINE void TwentyRounds(Word* x) {
+  for (int round = 0; round < 10; ++round) {
+    Quarter(x[0], x[4], x[8], x[12]);
+    Quarter(x[1], x[5], x[9], x[13]);
+    Quarter(x[2], x[6], x[10], x[14]);
+    Quarter(x[3], x[7], x[11], x[15]);
+    Quarter(x[0], x[5], x[10], x[15]);
+    Quarter(x[1], x[6], x[11], x[12]);
+    Quarter(x[2], x[7], x[8], x[13]);
+    Quarter(x[3], x[4], x[9], x[14]);
+  }
+}
 
 // The state of RFC 8439 section 2.3: constants, key, counter, nonce.
 void InitialState(const uint8_t* key, const uint8_t* nonce, uint32_t counter, uint32_t* state) {
@@ -39,38 +67,11 @@ void InitialState(const uint8_t* key, const uint8_t* nonce, uint32_t counter, ui
 
 // Twenty rounds over the state, then the state added in.
 void Block(const uint32_t* state, uint32_t* out) {
-  uint32_t x0 = state[0], x1 = state[1], x2 = state[2], x3 = state[3], x4 = state[4], x5 = state[5],
-           x6 = state[6], x7 = state[7], x8 = state[8], x9 = state[9], x10 = state[10], x11 = state[11],
-           x12 = state[12], x13 = state[13], x14 = state[14], x15 = state[15];
-  for (int round = 0; round < 10; ++round) {
-    CHACHA_QUARTER(x0, x4, x8, x12);
-    CHACHA_QUARTER(x1, x5, x9, x13);
-    CHACHA_QUARTER(x2, x6, x10, x14);
-    CHACHA_QUARTER(x3, x7, x11, x15);
-    CHACHA_QUARTER(x0, x5, x10, x15);
-    CHACHA_QUARTER(x1, x6, x11, x12);
-    CHACHA_QUARTER(x2, x7, x8, x13);
-    CHACHA_QUARTER(x3, x4, x9, x14);
-  }
-  out[0] = x0 + state[0];
-  out[1] = x1 + state[1];
-  out[2] = x2 + state[2];
-  out[3] = x3 + state[3];
-  out[4] = x4 + state[4];
-  out[5] = x5 + state[5];
-  out[6] = x6 + state[6];
-  out[7] = x7 + state[7];
-  out[8] = x8 + state[8];
-  out[9] = x9 + state[9];
-  out[10] = x10 + state[10];
-  out[11] = x11 + state[11];
-  out[12] = x12 + state[12];
-  out[13] = x13 + state[13];
-  out[14] = x14 + state[14];
-  out[15] = x15 + state[15];
+  uint32_t x[16];
+  for (int i = 0; i < 16; ++i) x[i] = state[i];
+  TwentyRounds(x);
+  for (int i = 0; i < 16; ++i) out[i] = x[i] + state[i];
 }
-
-#undef CHACHA_QUARTER
 
 // A plain memset of a buffer that is never read again may be dropped.
 void Wipe(void* block, size_t n) {
@@ -125,18 +126,6 @@ typedef uint32_t Lanes __attribute__((vector_size(16)));
 #define CHACHA_WIDE_TARGET
 #endif
 
-CHACHA_WIDE_TARGET inline Lanes RotateLanes(Lanes v, int n) { return (v << n) | (v >> (32 - n)); }
-
-#define CHACHA_QUARTER_LANES(a, b, c, d) \
-  a += b;                                \
-  d = RotateLanes(d ^ a, 16);            \
-  c += d;                                \
-  b = RotateLanes(b ^ c, 12);            \
-  a += b;                                \
-  d = RotateLanes(d ^ a, 8);             \
-  c += d;                                \
-  b = RotateLanes(b ^ c, 7)
-
 // Whole groups of four blocks; returns the bytes done. The counter in
 // state[12] moves on past them.
 CHACHA_WIDE_TARGET size_t XorFourBlocksAtATime(uint32_t* state, uint8_t* data, size_t n) {
@@ -148,16 +137,7 @@ CHACHA_WIDE_TARGET size_t XorFourBlocksAtATime(uint32_t* state, uint8_t* data, s
     start[12] += Lanes{0, 1, 2, 3};
     Lanes x[16];
     for (int i = 0; i < 16; ++i) x[i] = start[i];
-    for (int round = 0; round < 10; ++round) {
-      CHACHA_QUARTER_LANES(x[0], x[4], x[8], x[12]);
-      CHACHA_QUARTER_LANES(x[1], x[5], x[9], x[13]);
-      CHACHA_QUARTER_LANES(x[2], x[6], x[10], x[14]);
-      CHACHA_QUARTER_LANES(x[3], x[7], x[11], x[15]);
-      CHACHA_QUARTER_LANES(x[0], x[5], x[10], x[15]);
-      CHACHA_QUARTER_LANES(x[1], x[6], x[11], x[12]);
-      CHACHA_QUARTER_LANES(x[2], x[7], x[8], x[13]);
-      CHACHA_QUARTER_LANES(x[3], x[4], x[9], x[14]);
-    }
+    TwentyRounds(x);
     uint8_t* group = data + done;
     for (int i = 0; i < 16; ++i) {
       const Lanes word = x[i] + start[i];
@@ -172,8 +152,6 @@ CHACHA_WIDE_TARGET size_t XorFourBlocksAtATime(uint32_t* state, uint8_t* data, s
   }
   return done;
 }
-
-#undef CHACHA_QUARTER_LANES
 
 bool WideLanesAvailable() {
 #if defined(__i386__)

@@ -14,15 +14,11 @@
 #include "erase/ErasePlatform.h"
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
+#include "tools/win/BenchClock.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  ::QueryPerformanceCounter(&counter);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());

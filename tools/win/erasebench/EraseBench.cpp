@@ -12,15 +12,11 @@
 
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
+#include "tools/win/BenchClock.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  ::QueryPerformanceCounter(&counter);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 std::wstring WideArgument(const char* text) {
   const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
