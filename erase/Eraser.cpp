@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -151,9 +151,14 @@ bool NoStreamsToList(DWORD error) {
          error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-// The names (":name:$DATA") of the file's named data streams. Any other
-// failure to list them ends the erasure: the data they hold would stay.
-Result ListNamedStreams(const wchar_t* path, std::vector<std::wstring>* names) {
+// A stream's name as the listing gives it (":name:$DATA").
+struct StreamName {
+  wchar_t text[sizeof(WIN32_FIND_STREAM_DATA::cStreamName) / sizeof(wchar_t)];
+};
+
+// The names of the file's named data streams. Any other failure to list
+// them ends the erasure: the data they hold would stay.
+Result ListNamedStreams(const wchar_t* path, std::vector<StreamName>* names) {
   ErasePlatform& calls = EraseCalls();
   WIN32_FIND_STREAM_DATA stream;
   ListingOwner listing(calls.findFirstStream(path, FindStreamInfoStandard, &stream, 0));
@@ -163,7 +168,9 @@ Result ListNamedStreams(const wchar_t* path, std::vector<std::wstring>* names) {
   }
   do {
     // The file's own data, "::$DATA", is the main target.
-    if (stream.cStreamName[0] == L':' && stream.cStreamName[1] != L':') names->emplace_back(stream.cStreamName);
+    if (stream.cStreamName[0] != L':' || stream.cStreamName[1] == L':') continue;
+    names->emplace_back();
+    lstrcpynW(names->back().text, stream.cStreamName, sizeof(StreamName::text) / sizeof(wchar_t));
   } while (calls.findNextStream(listing.get(), &stream));
   if (::GetLastError() != ERROR_HANDLE_EOF) return TRACE_FAILURE(LastFailure());
   return kResultOk;
@@ -203,7 +210,7 @@ Result CheckSingleName(const Target& file) {
 Result OpenTargets(const wchar_t* path, DWORD openFlags, std::vector<Target>* targets) {
   // Listed before the file is held without sharing, which the listing
   // itself might otherwise run into.
-  std::vector<std::wstring> streams;
+  std::vector<StreamName> streams;
   RETURN_IF_FAILED(ListNamedStreams(path, &streams));
   targets->resize(1 + streams.size());
   Target& file = targets->front();
@@ -211,9 +218,14 @@ Result OpenTargets(const wchar_t* path, DWORD openFlags, std::vector<Target>* ta
   const Result single = CheckSingleName(file);
   if (single != kResultOk) return single;
   RETURN_IF_FAILED(ReadSize(&file));
+  // The file's name and the stream's, one after the other.
+  const size_t pathLength = static_cast<size_t>(lstrlenW(path));
+  std::vector<wchar_t> streamPath(pathLength + sizeof(StreamName::text) / sizeof(wchar_t));
+  std::copy(path, path + pathLength, streamPath.begin());
   for (size_t i = 0; i < streams.size(); ++i) {
+    lstrcpynW(&streamPath[pathLength], streams[i].text, static_cast<int>(streamPath.size() - pathLength));
     Target& stream = (*targets)[1 + i];
-    RETURN_IF_FAILED(OpenTarget((path + streams[i]).c_str(), openFlags, &stream));
+    RETURN_IF_FAILED(OpenTarget(streamPath.data(), openFlags, &stream));
     RETURN_IF_FAILED(ReadSize(&stream));
   }
   return kResultOk;

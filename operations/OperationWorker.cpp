@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <string>
+#include <vector>
 
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
@@ -34,9 +34,9 @@ uint64_t ListedSize(const char* path) {
 bool EraseByAnsiName(const char* path, FolderOperation& operation) {
   const int length = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
   if (length <= 0) return false;
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  if (::MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length) != length) return false;
-  return EraseAndDelete(wide.c_str(), operation.settings.EraseMethod, &ReportPass, &operation) != 0;
+  std::vector<wchar_t> wide(static_cast<size_t>(length));
+  if (::MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length) != length) return false;
+  return EraseAndDelete(wide.data(), operation.settings.EraseMethod, &ReportPass, &operation) != 0;
 }
 
 // Removes one entry as the mode asks. Returns false with the failure's code
