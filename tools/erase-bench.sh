@@ -21,7 +21,7 @@ shift $((OPTIND - 1))
 presets=("$@")
 if [ ${#presets[@]} -eq 0 ]; then
   presets=(win32)
-  [ -d "$repo/build/win64" ] && presets+=(win64)
+  grep -q '"name": "win64"' "$repo/CMakePresets.json" && [ -d "$repo/build/win64" ] && presets+=(win64)
 fi
 
 for preset in "${presets[@]}"; do
@@ -105,15 +105,16 @@ label() {
 }
 
 echo
-printf "%-42s %10s %10s %12s   (%d MiB, %d rounds)\n" "" "median s" "best s" "median MB/s" "$mib" "$rounds"
+printf "%-42s %10s %10s %12s   %s\n" "($mib MiB, $rounds rounds)" "median s" "best s" "median MB/s" "every run, s"
 declare -A med bst
 for name in "${names[@]}"; do
   med[$name]=$(echo "${times[$name]}" | median)
   bst[$name]=$(echo "${times[$name]}" | best)
   passes=1
   case $name in shred3|engine_2_*) passes=3 ;; esac
-  printf "%-42s %10.3f %10.3f %12.0f\n" "$(label "$name")" "${med[$name]}" "${bst[$name]}" \
-    "$(echo "$passes * $mib * 1.048576 / ${med[$name]}" | bc -l)"
+  printf "%-42s %10.3f %10.3f %12.0f  %s\n" "$(label "$name")" "${med[$name]}" "${bst[$name]}" \
+    "$(echo "$passes * $mib * 1.048576 / ${med[$name]}" | bc -l)" \
+    "$(for t in ${times[$name]}; do printf " %.2f" "$t"; done)"
 done
 
 echo
