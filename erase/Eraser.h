@@ -41,6 +41,7 @@ int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback c
 // The pass loop: every pass of the list over the bytes the file and each of
 // its named data streams held when they were opened, each chunk of up to
 // ERASE_CHUNK bytes positioned, locked, written, unlocked and flushed; one
-// buffer for all passes. 0 on success, a negative code on failure or the callback's stop,
-// kResultOtherNames (nothing written) for a file with other hard links.
+// buffer for all passes. 0 on success, a negative code on failure or the
+// callback's stop, kResultOtherNames (nothing written) for a file with
+// other hard links.
 Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData);
