@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <vector>
+
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
@@ -27,6 +29,16 @@ uint64_t ListedSize(const char* path) {
   return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// The eraser takes wide names; the walk still hands over names in the
+// user's code page.
+bool EraseByAnsiName(const char* path, FolderOperation& operation) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (length <= 0) return false;
+  std::vector<wchar_t> wide(static_cast<size_t>(length));
+  if (::MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length) != length) return false;
+  return EraseAndDelete(wide.data(), operation.settings.EraseMethod, &ReportPass, &operation) != 0;
+}
+
 // Removes one entry as the mode asks. Returns false with the failure's code
 // in *code; a link is always removed as a link, so that nothing it points to
 // is recycled, overwritten or deleted.
@@ -42,8 +54,7 @@ bool RemoveEntry(FolderOperation& operation, const char* path, bool folder, bool
       *code = -1;
       return false;
     case ModeErase:
-      if (folder ? ::RemoveDirectoryA(path)
-                 : EraseAndDelete(path, operation.settings.EraseMethod, &ReportPass, &operation))
+      if (folder ? ::RemoveDirectoryA(path) : EraseByAnsiName(path, operation))
         return true;
       break;
     default:

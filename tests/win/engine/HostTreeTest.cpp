@@ -9,10 +9,12 @@
 
 #include <set>
 
+#include "EraseSpy.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
 #include "operations/FolderWalker.h"
 
+using engine_test::Wide;
 using testing_support::Exists;
 using testing_support::ReadFileBytes;
 
@@ -41,7 +43,7 @@ struct WorkerLike {
     BOOL removed;
     if (IsLinkEntry(path)) removed = RemoveLinkEntry(path);
     else if (done) removed = ::RemoveDirectoryA(path);
-    else if (self.mode == Mode::Erase) removed = EraseAndDelete(path, DoD3Pass, nullptr, nullptr);
+    else if (self.mode == Mode::Erase) removed = EraseAndDelete(Wide(path).c_str(), DoD3Pass, nullptr, nullptr);
     else removed = ::DeleteFileA(path);
     if (!removed) ++(done ? self.folderErrors : self.fileErrors);
     return 0;

@@ -77,18 +77,28 @@ TEST(RandomAcquire, HashFailureLeavesTheProviderForTheTearDown) {
   EXPECT_EQ(0, spy.openProviders);
 }
 
-TEST(RandomFill, BlocksOfSixteenThenOneFinalDraw) {
+TEST(RandomFill, OneDrawPerFillSeededWithTheDigestAndThePreviousContent) {
   EraseSpy spy;
   RandomSource source;
   ASSERT_EQ(0, source.Acquire());
-  uint8_t bytes[4096] = {};
+  std::string bytes(1 << 20, '\0');
+  for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>('A' + k % 26);
+  const std::string before = bytes;
+  auto* data = reinterpret_cast<uint8_t*>(&bytes[0]);
   spy.generated.clear();
-  ASSERT_EQ(0, source.Fill(bytes, 17));
-  EXPECT_EQ((std::vector<DWORD>{16, 1, 17}), spy.generated);
-  spy.generated.clear();
-  ASSERT_EQ(0, source.Fill(bytes, 4096));
-  EXPECT_EQ(257u, spy.generated.size());
-  EXPECT_EQ(4096u, spy.generated.back());
+  ASSERT_EQ(0, source.Fill(data, 17));
+  EXPECT_EQ(before.substr(17), bytes.substr(17)) << "exactly n bytes are filled";
+  EXPECT_NE(before.substr(0, 17), bytes.substr(0, 17));
+  const std::string afterFirst = bytes;
+  ASSERT_EQ(0, source.Fill(data, 1 << 20));
+  EXPECT_EQ((std::vector<DWORD>{44, 44}), spy.generated) << "one key and nonce per chunk, whatever its size";
+  // The provider is handed the digest of the machine readings, then the
+  // start of what the buffer held.
+  ASSERT_EQ(2u, spy.seeds.size());
+  EXPECT_NE(std::string(16, '\0'), spy.seeds[0].substr(0, 16));
+  EXPECT_EQ(spy.seeds[0].substr(0, 16), spy.seeds[1].substr(0, 16)) << "the hash is sealed after its first read";
+  EXPECT_EQ(before.substr(0, 17) + std::string(11, '\0'), spy.seeds[0].substr(16));
+  EXPECT_EQ(afterFirst.substr(0, 28), spy.seeds[1].substr(16)) << "the second fill sees what the first one left";
   EXPECT_EQ(0, source.Release());
 }
 
@@ -137,14 +147,15 @@ std::string RandomPassBytes(size_t size) {
   TempFolder temp;
   const std::string file = temp.MakeFile("r.bin", std::string(size, '\0'));
   EraseSpy spy;
-  EXPECT_NE(0, EraseAndDelete(file.c_str(), RandomPass, nullptr, nullptr));
+  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), RandomPass, nullptr, nullptr));
   std::string all;
   for (const std::string& chunk : spy.written) all += chunk;
   return all;
 }
 
 TEST(RandomQuality, ErasuresDifferAndBytesAreEvenlySpread) {
-  const size_t size = 1 << 20;
+  // Two chunks and a piece of a third.
+  const size_t size = (2 << 20) + 4096;
   const std::string first = RandomPassBytes(size);
   const std::string second = RandomPassBytes(size);
   ASSERT_EQ(size, first.size());
@@ -156,8 +167,13 @@ TEST(RandomQuality, ErasuresDifferAndBytesAreEvenlySpread) {
 
   // A run of 8 zero bytes has a chance of about 2^-64 per position.
   EXPECT_EQ(std::string::npos, first.find(std::string(8, '\0')));
-  // Chunks do not repeat.
-  EXPECT_NE(first.substr(0, 4096), first.substr(4096, 4096));
+  // Every chunk has a key of its own: a repeated key stream would undo the
+  // previous chunk and leave the buffer's first content.
+  for (size_t chunk = 1; chunk < 3; ++chunk) {
+    const std::string start = first.substr(chunk << 20, 4096);
+    EXPECT_NE(first.substr(0, 4096), start) << chunk;
+    EXPECT_NE(first.substr((chunk - 1) << 20, 4096), start) << chunk;
+  }
 
   // Chi-square of the byte frequencies, 255 degrees of freedom: mean 255,
   // standard deviation about 22.6; 400 is more than six deviations out.
@@ -168,6 +184,24 @@ TEST(RandomQuality, ErasuresDifferAndBytesAreEvenlySpread) {
   for (double count : counts) chiSquare += (count - expected) * (count - expected) / expected;
   EXPECT_LT(chiSquare, 400.0);
   EXPECT_GT(chiSquare, 150.0) << "too even to be random";
+}
+
+// The eraser runs on the operation's worker thread, whose stack the system
+// need not align as the compiler's vector code would like.
+TEST(RandomQuality, FillsOnAThreadOfItsOwn) {
+  struct Job {
+    std::string bytes;
+    static DWORD WINAPI Run(LPVOID context) {
+      static_cast<Job*>(context)->bytes = RandomPassBytes(1 << 20);
+      return 0;
+    }
+  } job;
+  HANDLE thread = ::CreateThread(nullptr, 0, &Job::Run, &job, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 60000));
+  ::CloseHandle(thread);
+  ASSERT_EQ(size_t{1} << 20, job.bytes.size());
+  EXPECT_EQ(std::string::npos, job.bytes.find(std::string(8, '\0')));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "DialogDriver.h"
 #include "TestSupport.h"
 #include "config/HelpPopup.h"
+#include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
 #include "operations/OperationIds.h"
 #include "server/ShellExt.h"
@@ -150,6 +151,23 @@ int PassOf(const std::string& line) {
 
 DWORD fakeTicks = 0;
 DWORD WINAPI FakeTickCount() { return fakeTicks; }
+
+// A disk slow enough to watch: every flushed chunk of an erasure takes
+// 40 ms more, so a pass over a few MiB outlasts the dialog's 100 ms line.
+class SlowDisk {
+ public:
+  SlowDisk() : saved_(EraseCalls()) { EraseCalls().flushFileBuffers = &SlowFlush; }
+  ~SlowDisk() { EraseCalls() = saved_; }
+  SlowDisk(const SlowDisk&) = delete;
+  SlowDisk& operator=(const SlowDisk&) = delete;
+
+ private:
+  static BOOL WINAPI SlowFlush(HANDLE file) {
+    ::Sleep(40);
+    return RealEraseCalls().flushFileBuffers(file);
+  }
+  ErasePlatform saved_;
+};
 
 }  // namespace
 
@@ -391,6 +409,7 @@ TEST(OperationDialog, CancelDuringGutmannErasureStopsAtTheNextPassAndKeepsTheFil
   const std::string f = temp.MakeFolder("F");
   const std::string content(4 * 1024 * 1024, 'k');
   const std::string file = temp.MakeFile("F\\big.bin", content);
+  const SlowDisk slow;
   Settings settings = Defaults();
   settings.EraseMethod = 3;
   SelectedFolders folders{f};
@@ -440,6 +459,7 @@ TEST(OperationDialog, CloseBoxWhileWorkingWaitsForTheWorker) {
   TempFolder temp("w");
   const std::string f = temp.MakeFolder("F");
   const std::string file = temp.MakeFile("F\\big.bin", std::string(2 * 1024 * 1024, 'k'));
+  const SlowDisk slow;
   Settings settings = Defaults();
   settings.EraseMethod = 3;
   settings.DeleteReport = 0;

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "erase/Eraser.h"
 #include "operations/FolderWalker.h"
@@ -22,11 +23,19 @@ struct EngineAloneCounts {
   uint32_t eraseMethod = 0;
 };
 
+// The eraser takes wide names; the walk hands over names in the code page.
+inline std::wstring EngineWideName(const char* path) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+  if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length);
+  return wide;
+}
+
 inline int32_t EngineAloneVisit(const char* path, int32_t folderDone, void* context) {
   EngineAloneCounts& counts = *static_cast<EngineAloneCounts*>(context);
   BOOL removed;
   if (folderDone) removed = ::RemoveDirectoryA(path);
-  else if (counts.erase) removed = EraseAndDelete(path, counts.eraseMethod, nullptr, nullptr);
+  else if (counts.erase) removed = EraseAndDelete(EngineWideName(path).c_str(), counts.eraseMethod, nullptr, nullptr);
   else removed = ::DeleteFileA(path);
   if (folderDone) ++(removed ? counts.foldersRemoved : counts.folderErrors);
   else ++(removed ? counts.filesDeleted : counts.fileErrors);

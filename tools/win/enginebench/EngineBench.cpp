@@ -14,15 +14,11 @@
 #include "erase/ErasePlatform.h"
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
+#include "tools/win/BenchClock.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  ::QueryPerformanceCounter(&counter);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -75,7 +71,7 @@ bool BarePass(const std::string& path) {
 }
 
 bool EnginePass(const std::string& path, uint32_t method) {
-  return OverwriteFile(path.c_str(), PassList(method), nullptr, nullptr) == 0;
+  return OverwriteFile(EngineWideName(path.c_str()).c_str(), PassList(method), nullptr, nullptr) == 0;
 }
 
 void MakeTree(const std::string& root, int folders, int filesPerFolder) {

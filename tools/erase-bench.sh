@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Erasure through the engine under Wine against the native tools, on the
+# same disk in the same run: dd (bs=1M, oflag=dsync) from /dev/zero and from
+# /dev/urandom, and shred -n 3, each over a 256 MiB file. The order of the
+# measurements turns from round to round; medians and best runs are printed,
+# the ratios last (throughput of the engine over that of the native tool).
+#   tools/erase-bench.sh [-r rounds] [-m MiB] [preset ...]   (default: 3 rounds, 256 MiB, win32 and win64 if built)
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+rounds=3
+mib=256
+while getopts "r:m:" option; do
+  case $option in
+    r) rounds=$OPTARG ;;
+    m) mib=$OPTARG ;;
+    *) exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+presets=("$@")
+if [ ${#presets[@]} -eq 0 ]; then
+  presets=(win32)
+  grep -q '"name": "win64"' "$repo/CMakePresets.json" && [ -d "$repo/build/win64" ] && presets+=(win64)
+fi
+
+for preset in "${presets[@]}"; do
+  cmake --build --preset "$preset" --target erasebench >/dev/null || { echo "cannot build erasebench for $preset"; exit 1; }
+  [ -f "$repo/build/$preset/wine/prefix/system.reg" ] || "$here/wine-env.sh" setup "$repo/build/$preset" >/dev/null || exit 1
+done
+
+work="$repo/build/erasebench.tmp"
+mkdir -p "$work"
+target="$work/target.bin"
+trap 'rm -f "$target"' EXIT
+# The Wine drive Z: is the host's root.
+windows_target="Z:$(echo "$target" | tr / '\\')"
+
+fresh_file() {
+  rm -f "$target"
+  dd if=/dev/zero of="$target" bs=1M count="$mib" status=none && sync "$target"
+}
+
+declare -A times
+record() { times[$1]="${times[$1]:-} $2"; }
+
+# Runs one measurement by name; prints nothing, records seconds.
+measure() {
+  local name=$1 start end seconds preset method output
+  case $name in
+    dd_zero|dd_urandom)
+      rm -f "$target"; sync
+      start=$EPOCHREALTIME
+      dd if=/dev/${name#dd_} of="$target" bs=1M count="$mib" oflag=dsync status=none || exit 1
+      end=$EPOCHREALTIME
+      seconds=$(echo "$end - $start" | bc -l) ;;
+    shred3)
+      fresh_file
+      start=$EPOCHREALTIME
+      shred -n 3 "$target" || exit 1
+      end=$EPOCHREALTIME
+      seconds=$(echo "$end - $start" | bc -l) ;;
+    *)
+      # engine_<method>_<preset>
+      method=$(echo "$name" | cut -d_ -f2)
+      preset=$(echo "$name" | cut -d_ -f3)
+      fresh_file
+      output=$("$here/wine-run.sh" "$repo/build/$preset" "$repo/build/$preset/erasebench.exe" "$windows_target" \
+               "$method" 2>/dev/null) || { echo "$name: $output"; exit 1; }
+      seconds=$(echo "$output" | tr -d '\r' | sed -n 's/^seconds //p') ;;
+  esac
+  record "$name" "$seconds"
+}
+
+names=(dd_zero dd_urandom shred3)
+for preset in "${presets[@]}"; do names+=("engine_0_$preset" "engine_1_$preset" "engine_2_$preset"); done
+
+for round in $(seq 1 "$rounds"); do
+  # Rotate, and reverse every other round, so that no measurement always
+  # follows the same one.
+  count=${#names[@]}
+  order=()
+  for i in $(seq 0 $((count - 1))); do order+=("${names[$(( (i + round) % count ))]}"); done
+  if [ $((round % 2)) -eq 0 ]; then
+    reversed=()
+    for ((i = count - 1; i >= 0; i--)); do reversed+=("${order[$i]}"); done
+    order=("${reversed[@]}")
+  fi
+  echo "round $round: ${order[*]}"
+  for name in "${order[@]}"; do measure "$name"; done
+done
+
+median() { tr ' ' '\n' | grep . | sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+best() { tr ' ' '\n' | grep . | sort -g | head -1; }
+
+label() {
+  case $1 in
+    dd_zero) echo "dd bs=1M oflag=dsync from /dev/zero" ;;
+    dd_urandom) echo "dd bs=1M oflag=dsync from /dev/urandom" ;;
+    shred3) echo "shred -n 3" ;;
+    engine_0_*) echo "engine ${1##*_}, zero pass" ;;
+    engine_1_*) echo "engine ${1##*_}, random pass" ;;
+    engine_2_*) echo "engine ${1##*_}, DoD 3 passes" ;;
+  esac
+}
+
+echo
+printf "%-42s %10s %10s %12s   %s\n" "($mib MiB, $rounds rounds)" "median s" "best s" "median MB/s" "every run, s"
+declare -A med bst
+for name in "${names[@]}"; do
+  med[$name]=$(echo "${times[$name]}" | median)
+  bst[$name]=$(echo "${times[$name]}" | best)
+  passes=1
+  case $name in shred3|engine_2_*) passes=3 ;; esac
+  printf "%-42s %10.3f %10.3f %12.0f  %s\n" "$(label "$name")" "${med[$name]}" "${bst[$name]}" \
+    "$(echo "$passes * $mib * 1.048576 / ${med[$name]}" | bc -l)" \
+    "$(for t in ${times[$name]}; do printf " %.2f" "$t"; done)"
+done
+
+echo
+echo "ratios (the native tool's time over the engine's; medians, best runs):"
+for preset in "${presets[@]}"; do
+  ratio() { printf "%.2f, %.2f" "$(echo "${med[$1]} / ${med[$2]}" | bc -l)" "$(echo "${bst[$1]} / ${bst[$2]}" | bc -l)"; }
+  echo "  $preset zero pass / dd zero:        $(ratio dd_zero "engine_0_$preset")   (target >= 0.6)"
+  echo "  $preset random pass / dd urandom:   $(ratio dd_urandom "engine_1_$preset")   (target >= 0.6)"
+  echo "  $preset DoD 3-pass vs shred -n 3:   $(ratio shred3 "engine_2_$preset")   (target >= 1.0)"
+done
