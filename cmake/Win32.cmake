@@ -16,6 +16,9 @@ add_library(varnoke_core STATIC ${VARNOKE_PURE} ${VARNOKE_WIN})
 target_include_directories(varnoke_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(varnoke_core PUBLIC ${VARNOKE_DEFINES})
 target_compile_options(varnoke_core PRIVATE ${VARNOKE_WARNINGS})
+# One section per function and datum, so the module's link keeps only what
+# is reached from its exports.
+target_compile_options(varnoke_core PUBLIC -ffunction-sections -fdata-sections)
 target_link_libraries(varnoke_core PUBLIC ${VARNOKE_SYSTEM_LIBS})
 
 # Type library, embedded as TYPELIB 1.
@@ -45,7 +48,7 @@ set_target_properties(Varnoke PROPERTIES PREFIX "" OUTPUT_NAME Varnoke
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 target_compile_options(Varnoke PRIVATE ${VARNOKE_WARNINGS})
 target_link_libraries(Varnoke PRIVATE varnoke_core)
-target_link_options(Varnoke PRIVATE ${VARNOKE_STATIC_LINK})
+target_link_options(Varnoke PRIVATE ${VARNOKE_STATIC_LINK} -Wl,--gc-sections)
 
 # ---- Tests under Wine ------------------------------------------------------
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tools/wine-run.sh)
