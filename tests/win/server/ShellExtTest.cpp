@@ -10,8 +10,10 @@
 #include "server/Guids.h"
 #include "server/Module.h"
 #include "server/ShellExt.h"
+#include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;
+using wide_tree::W;
 
 namespace {
 
@@ -80,7 +82,7 @@ TEST(ShellExtSelection, TwoFoldersAreKeptInDropListOrder) {
   const std::string a = temp.MakeFolder("a.folder");
   Object object;
   EXPECT_EQ(S_OK, object.Initialize({b, a}));
-  EXPECT_EQ((SelectedFolders{b, a}), object.get()->folders());
+  EXPECT_EQ((SelectedFolders{W(b), W(a)}), object.get()->folders());
 }
 
 TEST(ShellExtSelection, FilesAfterTheFirstFolderAreSkipped) {
@@ -90,7 +92,7 @@ TEST(ShellExtSelection, FilesAfterTheFirstFolderAreSkipped) {
   const std::string second = temp.MakeFolder("G");
   Object object;
   EXPECT_EQ(S_OK, object.Initialize({folder, file, second}));
-  EXPECT_EQ((SelectedFolders{folder, second}), object.get()->folders());
+  EXPECT_EQ((SelectedFolders{W(folder), W(second)}), object.get()->folders());
 }
 
 TEST(ShellExtSelection, AFileFirstIsRefusedAndTracedAsShellExt) {
@@ -135,7 +137,7 @@ TEST(ShellExtSelection, ASecondInitializeReplacesTheFirstSelection) {
   Object object;
   ASSERT_EQ(S_OK, object.Initialize({a, b}));
   ASSERT_EQ(S_OK, object.Initialize({c}));
-  EXPECT_EQ((SelectedFolders{c}), object.get()->folders());
+  EXPECT_EQ((SelectedFolders{W(c)}), object.get()->folders());
   // A failing second call leaves nothing of the first.
   EXPECT_EQ(E_FAIL, object.Initialize({temp.MakeFile("x.txt"), a}));
   EXPECT_TRUE(object.get()->folders().empty());

@@ -75,7 +75,7 @@ bool BarePass(const std::string& path) {
 }
 
 bool EnginePass(const std::string& path, uint32_t method) {
-  return OverwriteFile(EngineWideName(path.c_str()).c_str(), PassList(method), nullptr, nullptr) == 0;
+  return OverwriteFile(std::wstring(path.begin(), path.end()).c_str(), PassList(method), nullptr, nullptr) == 0;
 }
 
 void MakeTree(const std::string& root, int folders, int filesPerFolder) {
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
         BareDelete(a);
         bareTree.push_back(Now() - t);
       } else {
-        EngineAloneDelete(b.c_str(), &counts);
+        EngineAloneDelete(std::wstring(b.begin(), b.end()), &counts);
         walkerTree.push_back(Now() - t);
       }
     }
