@@ -5,12 +5,36 @@ namespace {
 void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, bytes); }
 void HeapRelease(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 
+using FindFirstStreamFn = HANDLE(WINAPI*)(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD);
+using FindNextStreamFn = BOOL(WINAPI*)(HANDLE, LPVOID);
+
+template <typename F>
+F Kernel32Proc(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
+}
+
+HANDLE WINAPI FindFirstStream(LPCWSTR path, STREAM_INFO_LEVELS level, LPVOID data, DWORD flags) {
+  static const FindFirstStreamFn call = Kernel32Proc<FindFirstStreamFn>("FindFirstStreamW");
+  if (call) return call(path, level, data, flags);
+  ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI FindNextStream(HANDLE listing, LPVOID data) {
+  static const FindNextStreamFn call = Kernel32Proc<FindNextStreamFn>("FindNextStreamW");
+  if (call) return call(listing, data);
+  ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}
+
 const ErasePlatform kRealCalls = {
-    ::FindFirstFileW,     ::FindClose,      ::GetFileAttributesW, ::CreateFileW,    ::GetFileSize,         ::SetFilePointer,     ::LockFile,
-    ::WriteFile,          ::UnlockFile,     ::FlushFileBuffers,    ::CloseHandle,        ::DeleteFileW,
-    HeapAllocate,         HeapRelease,      ::CryptAcquireContextA, ::CryptCreateHash,   ::CryptHashData,
-    ::CryptGetHashParam,  ::CryptGenRandom, ::CryptDestroyHash,    ::CryptReleaseContext, ::GetCursorPos,
-    ::GetCaretPos,        ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime};
+    ::FindFirstFileW, ::FindClose, ::GetFileAttributesW, ::CreateFileW, ::GetFileInformationByHandle, ::GetFileSize,
+    ::SetFilePointer, ::LockFile, ::WriteFile, ::UnlockFile, ::FlushFileBuffers, ::CloseHandle, ::DeleteFileW,
+    FindFirstStream, FindNextStream,
+    HeapAllocate, HeapRelease,
+    ::CryptAcquireContextA, ::CryptCreateHash, ::CryptHashData, ::CryptGetHashParam, ::CryptGenRandom,
+    ::CryptDestroyHash, ::CryptReleaseContext,
+    ::GetCursorPos, ::GetCaretPos, ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime};
 
 ErasePlatform calls = kRealCalls;
 

@@ -17,6 +17,7 @@ struct ErasePlatform {
   DWORD(WINAPI* getFileAttributes)(LPCWSTR path);
   HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                              DWORD disposition, DWORD flags, HANDLE templateFile);
+  BOOL(WINAPI* getFileInformationByHandle)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
   DWORD(WINAPI* getFileSize)(HANDLE file, LPDWORD high);
   DWORD(WINAPI* setFilePointer)(HANDLE file, LONG distance, PLONG high, DWORD method);
   BOOL(WINAPI* lockFile)(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh);
@@ -25,6 +26,11 @@ struct ErasePlatform {
   BOOL(WINAPI* flushFileBuffers)(HANDLE file);
   BOOL(WINAPI* closeHandle)(HANDLE handle);
   BOOL(WINAPI* deleteFile)(LPCWSTR path);
+  // The file's data streams, closed with findClose. Looked up at run time:
+  // systems before Vista have no such calls, and the stand-ins then fail
+  // with ERROR_CALL_NOT_IMPLEMENTED, which counts as "no named streams".
+  HANDLE(WINAPI* findFirstStream)(LPCWSTR path, STREAM_INFO_LEVELS level, LPVOID data, DWORD flags);
+  BOOL(WINAPI* findNextStream)(HANDLE listing, LPVOID data);
   // The write buffer.
   void* (*allocate)(size_t bytes);
   void (*release)(void* block);

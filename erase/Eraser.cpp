@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "erase/ErasePlatform.h"
 #include "erase/LinkEntry.h"
 #include "erase/PassFiller.h"
@@ -10,12 +14,17 @@ static constexpr const char* kUnit = kUnitErase;
 
 namespace {
 
-// The file handle and the write buffer, released through the seam.
+// A file or stream handle, closed through the seam.
 class FileOwner {
  public:
-  explicit FileOwner(HANDLE handle) : handle_(handle) {}
+  explicit FileOwner(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
   ~FileOwner() {
     if (handle_ != INVALID_HANDLE_VALUE) EraseCalls().closeHandle(handle_);
+  }
+  FileOwner(FileOwner&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  FileOwner& operator=(FileOwner&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
   }
   FileOwner(const FileOwner&) = delete;
   FileOwner& operator=(const FileOwner&) = delete;
@@ -25,9 +34,26 @@ class FileOwner {
   HANDLE handle_;
 };
 
+// A stream listing, closed through the seam.
+class ListingOwner {
+ public:
+  explicit ListingOwner(HANDLE handle) : handle_(handle) {}
+  ~ListingOwner() {
+    if (handle_ != INVALID_HANDLE_VALUE) EraseCalls().findClose(handle_);
+  }
+  ListingOwner(const ListingOwner&) = delete;
+  ListingOwner& operator=(const ListingOwner&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The one write buffer of an erasure, released through the seam.
 class WriteBuffer {
  public:
-  WriteBuffer() : block_(static_cast<uint8_t*>(EraseCalls().allocate(ERASE_CHUNK))) {}
+  explicit WriteBuffer(uint32_t bytes)
+      : block_(bytes ? static_cast<uint8_t*>(EraseCalls().allocate(bytes)) : nullptr) {}
   ~WriteBuffer() {
     if (block_) EraseCalls().release(block_);
   }
@@ -51,6 +77,13 @@ class PassScope {
   PassFiller& filler_;
 };
 
+// What one pass writes over: the file's data or one of its named streams,
+// with the size it had when it was opened.
+struct Target {
+  FileOwner file;
+  uint64_t size = 0;
+};
+
 Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
   ErasePlatform& calls = EraseCalls();
   LONG high = 0;
@@ -64,25 +97,24 @@ Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
   // A short write would leave old bytes in place under a reported success.
   if (written != length) return TRACE_FAILURE(ResultFromError(ERROR_WRITE_FAULT));
   if (!calls.unlockFile(file, low, offsetHigh, length, 0)) return TRACE_FAILURE(LastFailure());
+  // Each chunk is on the device before the next one is produced.
   if (!calls.flushFileBuffers(file)) return TRACE_FAILURE(LastFailure());
   return kResultOk;
 }
 
-Result WritePass(HANDLE file, const ErasePass& pass, uint64_t size, PassFiller& filler) {
-  ErasePlatform& calls = EraseCalls();
-  PassScope scope(filler);
-  RETURN_IF_FAILED(filler.SetUp(pass));
+// One pass over one target from its first byte, in chunks of the buffer's
+// size (the pattern's phase runs on from the target's own offset 0).
+Result WriteTarget(const Target& target, PassFiller& filler, uint8_t* buffer) {
   LONG high = 0;
   ::SetLastError(ERROR_SUCCESS);
-  if (calls.setFilePointer(file, 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+  if (EraseCalls().setFilePointer(target.file.get(), 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
       ::GetLastError() != ERROR_SUCCESS)
     return TRACE_FAILURE(LastFailure());
-  WriteBuffer buffer;
-  if (!buffer.get()) return TRACE_FAILURE(kResultOutOfMemory);
-  for (uint64_t written = 0; written < size; written += ERASE_CHUNK) {
-    const DWORD length = size - written < ERASE_CHUNK ? static_cast<DWORD>(size - written) : ERASE_CHUNK;
-    RETURN_IF_FAILED(filler.Fill(buffer.get(), length));
-    RETURN_IF_FAILED(WriteChunk(file, buffer.get(), length));
+  filler.Rewind();
+  for (uint64_t written = 0; written < target.size; written += ERASE_CHUNK) {
+    const DWORD length = target.size - written < ERASE_CHUNK ? static_cast<DWORD>(target.size - written) : ERASE_CHUNK;
+    RETURN_IF_FAILED(filler.Fill(buffer, length));
+    RETURN_IF_FAILED(WriteChunk(target.file.get(), buffer, length));
   }
   return kResultOk;
 }
@@ -111,18 +143,94 @@ void LookAt(const wchar_t* path, DWORD* attributes, DWORD* reparseTag) {
   }
 }
 
-Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, PassCallback callback, void* userData) {
+// Answers of a stream listing that mean the file has no named streams to
+// find: none at all, or a file system (FAT, some shares) or system that
+// keeps none.
+bool NoStreamsToList(DWORD error) {
+  return error == ERROR_HANDLE_EOF || error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// The names (":name:$DATA") of the file's named data streams. Any other
+// failure to list them ends the erasure: the data they hold would stay.
+Result ListNamedStreams(const wchar_t* path, std::vector<std::wstring>* names) {
+  ErasePlatform& calls = EraseCalls();
+  WIN32_FIND_STREAM_DATA stream;
+  ListingOwner listing(calls.findFirstStream(path, FindStreamInfoStandard, &stream, 0));
+  if (listing.get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return NoStreamsToList(error) ? kResultOk : TRACE_FAILURE(LastFailure());
+  }
+  do {
+    // The file's own data, "::$DATA", is the main target.
+    if (stream.cStreamName[0] == L':' && stream.cStreamName[1] != L':') names->emplace_back(stream.cStreamName);
+  } while (calls.findNextStream(listing.get(), &stream));
+  if (::GetLastError() != ERROR_HANDLE_EOF) return TRACE_FAILURE(LastFailure());
+  return kResultOk;
+}
+
+Result OpenTarget(const wchar_t* path, DWORD openFlags, Target* target) {
   ErasePlatform& calls = EraseCalls();
   // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
   // file's attributes are left alone, so a read-only file fails here.
-  FileOwner file(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | openFlags,
-                                  nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
+  target->file = FileOwner(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL | openFlags, nullptr));
+  if (target->file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
+  return kResultOk;
+}
+
+Result ReadSize(Target* target) {
   DWORD high = 0;
   ::SetLastError(ERROR_SUCCESS);
-  const DWORD low = calls.getFileSize(file.get(), &high);
+  const DWORD low = EraseCalls().getFileSize(target->file.get(), &high);
   if (low == INVALID_FILE_SIZE && ::GetLastError() != ERROR_SUCCESS) return TRACE_FAILURE(LastFailure());
-  const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
+  target->size = (static_cast<uint64_t>(high) << 32) | low;
+  return kResultOk;
+}
+
+// The link count is read on the handle that would write, so no name can be
+// added between the look and the first pass (the file is not shared).
+// Another name's data is not ours to overwrite; when the count cannot be
+// read, nothing is written either.
+Result CheckSingleName(const Target& file) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!EraseCalls().getFileInformationByHandle(file.file.get(), &information)) return TRACE_FAILURE(LastFailure());
+  if (information.nNumberOfLinks > 1) return TRACE_FAILURE(kResultOtherNames);
+  return kResultOk;
+}
+
+// Opens the file and each named stream, holding them all for the passes.
+Result OpenTargets(const wchar_t* path, DWORD openFlags, std::vector<Target>* targets) {
+  // Listed before the file is held without sharing, which the listing
+  // itself might otherwise run into.
+  std::vector<std::wstring> streams;
+  RETURN_IF_FAILED(ListNamedStreams(path, &streams));
+  targets->resize(1 + streams.size());
+  Target& file = targets->front();
+  RETURN_IF_FAILED(OpenTarget(path, openFlags, &file));
+  const Result single = CheckSingleName(file);
+  if (single != kResultOk) return single;
+  RETURN_IF_FAILED(ReadSize(&file));
+  for (size_t i = 0; i < streams.size(); ++i) {
+    Target& stream = (*targets)[1 + i];
+    RETURN_IF_FAILED(OpenTarget((path + streams[i]).c_str(), openFlags, &stream));
+    RETURN_IF_FAILED(ReadSize(&stream));
+  }
+  return kResultOk;
+}
+
+Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, PassCallback callback,
+                 void* userData) {
+  std::vector<Target> targets;
+  const Result opened = OpenTargets(path, openFlags, &targets);
+  if (opened != kResultOk) return opened;
+
+  // One buffer for the whole erasure, as large as a chunk or the largest
+  // target, whichever is smaller; nothing to write, nothing to hold.
+  uint64_t largest = 0;
+  for (const Target& target : targets) largest = target.size > largest ? target.size : largest;
+  const WriteBuffer buffer(largest < ERASE_CHUNK ? static_cast<uint32_t>(largest) : ERASE_CHUNK);
+  if (largest > 0 && !buffer.get()) return TRACE_FAILURE(kResultOutOfMemory);
 
   const int32_t count = PassCount(passes);
   PassFiller filler;
@@ -131,9 +239,18 @@ Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, 
       const int32_t stop = callback(i, count, userData);
       if (stop != 0) return ResultFromError(static_cast<uint32_t>(stop));
     }
-    RETURN_IF_FAILED(WritePass(file.get(), passes[i - 1], size, filler));
+    PassScope scope(filler);
+    RETURN_IF_FAILED(filler.SetUp(passes[i - 1]));
+    for (const Target& target : targets) RETURN_IF_FAILED(WriteTarget(target, filler, buffer.get()));
   }
   return kResultOk;
+}
+
+// Deletes the name; what the erasure did is `outcome` when that succeeds.
+int32_t DeleteName(const wchar_t* path, EraseOutcome outcome) {
+  if (EraseCalls().deleteFile(path)) return outcome;
+  TRACE_FAILURE(ResultFromError(::GetLastError()));
+  return EraseFailed;
 }
 
 }  // namespace
@@ -145,22 +262,17 @@ Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback 
 }
 
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
-  ErasePlatform& calls = EraseCalls();
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);
-  if (IsLinkEntryData(attributes, reparseTag)) {
-    // A link: what it points to lies outside what was chosen for erasure.
-    // Remove the link alone.
-    if (calls.deleteFile(path)) return 1;
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
-    return 0;
-  }
+  // A link: what it points to lies outside what was chosen for erasure.
+  // Remove the link alone.
+  if (IsLinkEntryData(attributes, reparseTag)) return DeleteName(path, EraseNameOnly);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     // Windows refuses to open a read-only file for writing; Wine run by root
     // would let it through. The user's protection holds on both.
     TRACE_FAILURE(ResultFromError(ERROR_ACCESS_DENIED));
     ::SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
+    return EraseFailed;
   }
   // A reparse point that is no link (a cloud placeholder, a deduplicated
   // file) holds the file's data behind its filter: open it the ordinary way.
@@ -169,9 +281,8 @@ int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback c
                                   userData);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
-    return 0;
+    return EraseFailed;
   }
-  if (calls.deleteFile(path)) return 1;
-  TRACE_FAILURE(ResultFromError(::GetLastError()));
-  return 0;
+  // A file with other hard links: removing this name leaves their data.
+  return DeleteName(path, result == kResultOtherNames ? EraseNameOnly : EraseOverwritten);
 }

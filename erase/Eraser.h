@@ -9,17 +9,38 @@
 // -> 0 to go on, non-zero to stop (a positive value is a Win32 error code).
 using PassCallback = int32_t (*)(int32_t pass, int32_t passCount, void* userData);
 
-// Size of the write buffer and of every write but the last of a pass.
-constexpr uint32_t ERASE_CHUNK = 4096;
+// Largest write, and the size of the write buffer of an erasure (smaller
+// only when the file and its streams are all smaller).
+constexpr uint32_t ERASE_CHUNK = 1 << 20;
+
+// What EraseAndDelete did with the name it was given.
+enum EraseOutcome : int32_t {
+  // Nothing removed; the thread's last error says why.
+  EraseFailed = 0,
+  // Every pass written over the file's data, then the file deleted.
+  EraseOverwritten = 1,
+  // The name alone removed, nothing written: the entry is a link, or a file
+  // with other hard links whose data belongs to those names as much as to
+  // this one. Not an error, but nothing was overwritten.
+  EraseNameOnly = 2,
+};
+
+// OverwriteFile's answer for a file with more than one hard link: nothing
+// written. Not a failure (non-negative); the trace sees it too.
+constexpr Result kResultOtherNames = static_cast<Result>(0x00040001);
 
 // Overwrites the file with every pass of the method (0 zero, 1 random,
 // 2 DoD 3-pass, 3 Gutmann 35-pass; any other value as 0), then deletes it.
-// Non-zero on success; on failure 0 with the thread's last error set and the
-// file left in place. A link is never opened: the link alone is deleted.
+// On failure EraseFailed with the thread's last error set and the file left
+// in place. Erasure never writes through another name: a link, or a file
+// with more than one hard link, is never written; its name alone is
+// deleted (EraseNameOnly).
 // The path is a wide name and may be a \\?\ path of any length.
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData);
 
-// The pass loop: every pass of the list over the bytes the file held when it
-// was opened, each 4096-byte chunk positioned, locked, written, unlocked and
-// flushed. 0 on success, a negative code on failure or the callback's stop.
+// The pass loop: every pass of the list over the bytes the file and each of
+// its named data streams held when they were opened, each chunk of up to
+// ERASE_CHUNK bytes positioned, locked, written, unlocked and flushed; one
+// buffer for all passes. 0 on success, a negative code on failure or the callback's stop,
+// kResultOtherNames (nothing written) for a file with other hard links.
 Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData);

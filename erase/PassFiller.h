@@ -16,6 +16,9 @@ class PassFiller {
 
   // Starts a pass with a count of 0; a Random pass acquires a fresh source.
   Result SetUp(const ErasePass& pass);
+  // Starts the pass over again on the next stream of the same file: the
+  // count returns to 0, a random source is kept.
+  void Rewind() { produced_ = 0; }
   // Writes exactly n bytes at the start of buffer.
   Result Fill(uint8_t* buffer, uint32_t n);
   // Releases the random source (and any handle Release leaves) and returns

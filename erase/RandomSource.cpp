@@ -1,5 +1,8 @@
 #include "erase/RandomSource.h"
 
+#include <cstring>
+
+#include "erase/ChaCha20.h"
 #include "erase/ErasePlatform.h"
 
 static constexpr const char* kUnit = kUnitErase;
@@ -9,6 +12,8 @@ namespace {
 constexpr char kHardwareProvider[] = "Intel Hardware Cryptographic Service Provider";
 constexpr DWORD kProvIntelSec = 22;  // PROV_INTEL_SEC
 constexpr DWORD kDigestBytes = 16;   // MD5
+
+static_assert(RandomSource::kSeedBytes == kChaChaKeyBytes + kChaChaNonceBytes, "the draw is one key and nonce");
 
 }  // namespace
 
@@ -60,17 +65,23 @@ Result RandomSource::Fill(uint8_t* buffer, uint32_t n) {
   // they can still count; later fills are seeded by the buffer's previous
   // content and the provider's own state.
   if (!digestRead_) HashSamples();
-  BYTE block[kDigestBytes];
-  DWORD blockSize = sizeof(block);
-  if (!calls.cryptGetHashParam(hash_, HP_HASHVAL, block, &blockSize, 0)) return TRACE_FAILURE(LastFailure());
-  if (blockSize == 0 || blockSize > sizeof(block)) return TRACE_FAILURE(kResultFail);
+  // The provider takes what the seed block holds as extra seed: the digest,
+  // then the start of the buffer's previous content.
+  BYTE seed[kSeedBytes] = {};
+  DWORD digestSize = kDigestBytes;
+  if (!calls.cryptGetHashParam(hash_, HP_HASHVAL, seed, &digestSize, 0)) return TRACE_FAILURE(LastFailure());
+  if (digestSize == 0 || digestSize > kDigestBytes) return TRACE_FAILURE(kResultFail);
   digestRead_ = true;
-  for (uint32_t p = 0; p < n; p += blockSize) {
-    const DWORD m = n - p < blockSize ? n - p : blockSize;
-    if (!calls.cryptGenRandom(provider_, m, block)) return TRACE_FAILURE(LastFailure());
-    for (DWORD i = 0; i < m; ++i) buffer[p + i] ^= block[i];
+  const uint32_t carried = n < kSeedBytes - kDigestBytes ? n : kSeedBytes - kDigestBytes;
+  std::memcpy(seed + kDigestBytes, buffer, carried);
+  if (!calls.cryptGenRandom(provider_, sizeof(seed), seed)) {
+    SecureZeroMemory(seed, sizeof(seed));
+    return TRACE_FAILURE(LastFailure());
   }
-  if (!calls.cryptGenRandom(provider_, n, buffer)) return TRACE_FAILURE(LastFailure());
+  // Exclusive-or rather than overwrite: the previous content stays an input
+  // of every byte, and a uniform key stream keeps the result uniform.
+  ChaChaXor(seed, seed + kChaChaKeyBytes, 0, buffer, n);
+  SecureZeroMemory(seed, sizeof(seed));
   return kResultOk;
 }
 

@@ -1,7 +1,9 @@
-// Random bytes for the Random erase passes, from the platform's
-// cryptographic provider, with a digest of volatile machine readings and the
-// buffer's previous content mixed in as extra seed. No weaker fallback: when
-// no provider can be had, the pass fails.
+// Random bytes for the Random erase passes. Each fill takes one draw from
+// the platform's cryptographic provider, with a digest of volatile machine
+// readings and the buffer's previous content mixed in as extra seed, and
+// expands it into the chunk with ChaCha20: a fresh key and nonce for every
+// chunk, so no key stream is ever reused. No weaker fallback: when no
+// provider can be had or a draw fails, the pass fails.
 #pragma once
 #include <windows.h>
 #include <wincrypt.h>
@@ -23,8 +25,12 @@ class RandomSource {
   Result Acquire();
   // Replaces the first n bytes of buffer with random bytes; the previous
   // content is used as extra seed. The machine readings are hashed on the
-  // first fill after Acquire, while the hash object still takes data.
+  // first fill after Acquire, while the hash object still takes data. One
+  // generator draw of kSeedBytes per fill, whatever n.
   Result Fill(uint8_t* buffer, uint32_t n);
+
+  // A ChaCha20 key and nonce.
+  static constexpr uint32_t kSeedBytes = 44;
   // Destroys the hash object, then releases the provider.
   Result Release();
   // Frees whatever handle Release left behind; never fails.

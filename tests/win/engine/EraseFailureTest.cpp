@@ -39,12 +39,17 @@ TEST_P(EraseFailure, FileStaysAndEverythingIsGivenBack) {
   {
     EraseSpy spy;
     spy.Fail(row.call, row.error, row.nth);
+    // The file lists a named stream of its own, a stand-in beside it.
+    spy.streams = {L"::$DATA", L":more:$DATA"};
+    spy.redirects = {{Wide(file) + L":more:$DATA", Wide(temp.MakeFile("victim.more", Content(700)))}};
     ::SetLastError(0);
     EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), row.method, nullptr, nullptr));
     EXPECT_EQ(row.lastError, ::GetLastError());
     EXPECT_EQ(0, spy.count[kDelete]) << "never deleted";
     EXPECT_EQ(spy.count[kCreate] - (row.call == kCreate ? 1 : 0), spy.count[kClose]) << "the file is closed";
-    EXPECT_EQ(spy.count[kAllocate] - (row.call == kAllocate ? 1 : 0), spy.count[kRelease]) << "buffers freed";
+    EXPECT_LE(spy.count[kAllocate], 1) << "one buffer per erasure";
+    EXPECT_EQ(spy.count[kAllocate] - (row.call == kAllocate ? 1 : 0), spy.count[kRelease]) << "buffer freed";
+    EXPECT_EQ(spy.count[kListStreams] - (row.call == kListStreams ? 1 : 0), spy.count[kCloseListing]);
     EXPECT_EQ(0, spy.openProviders);
     EXPECT_EQ(0, spy.openHashes);
   }
@@ -57,12 +62,14 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, EraseFailure,
     testing::Values(
         Row{"open", kCreate, ERROR_ACCESS_DENIED, 0, ZeroPass, ERROR_ACCESS_DENIED},
+        Row{"link count", kInformation, ERROR_INVALID_FUNCTION, 0, ZeroPass, ERROR_INVALID_FUNCTION},
         Row{"size", kSize, ERROR_INVALID_HANDLE, 0, ZeroPass, ERROR_INVALID_HANDLE},
         Row{"rewind", kPointer, ERROR_SEEK, 1, ZeroPass, ERROR_SEEK},
         Row{"position", kPointer, ERROR_SEEK, 2, ZeroPass, ERROR_SEEK},
         Row{"lock", kLock, ERROR_LOCK_VIOLATION, 0, ZeroPass, ERROR_LOCK_VIOLATION},
         Row{"write", kWrite, ERROR_DISK_FULL, 0, ZeroPass, ERROR_DISK_FULL},
-        Row{"second chunk's write", kWrite, ERROR_DISK_FULL, 2, ZeroPass, ERROR_DISK_FULL},
+        Row{"stream's write", kWrite, ERROR_DISK_FULL, 2, ZeroPass, ERROR_DISK_FULL},
+        Row{"stream's open", kCreate, ERROR_SHARING_VIOLATION, 2, DoD3Pass, ERROR_SHARING_VIOLATION},
         Row{"unlock", kUnlock, ERROR_NOT_LOCKED, 0, ZeroPass, ERROR_NOT_LOCKED},
         Row{"flush", kFlush, ERROR_IO_DEVICE, 0, ZeroPass, ERROR_IO_DEVICE},
         Row{"buffer", kAllocate, 0, 0, ZeroPass, ERROR_OUTOFMEMORY},
@@ -71,9 +78,12 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"provider refused by Win32", kAcquire, ERROR_NOT_ENOUGH_MEMORY, 0, DoD3Pass, ERROR_NOT_ENOUGH_MEMORY},
         Row{"hash object", kCreateHash, static_cast<DWORD>(NTE_BAD_ALGID), 0, Gutmann35Pass, kProviderCode},
         Row{"hash value", kGetHashParam, static_cast<DWORD>(NTE_BAD_HASH), 0, RandomPass, kProviderCode},
-        Row{"generator, block draw", kGenRandom, static_cast<DWORD>(NTE_FAIL), 1, RandomPass, kProviderCode},
-        Row{"generator, final draw", kGenRandom, static_cast<DWORD>(NTE_FAIL), 257, RandomPass, kProviderCode},
-        Row{"generator, Win32 code", kGenRandom, ERROR_NOT_ENOUGH_MEMORY, 300, RandomPass,
+        Row{"generator", kGenRandom, static_cast<DWORD>(NTE_FAIL), 1, RandomPass, kProviderCode},
+        Row{"generator in the third Random pass", kGenRandom, static_cast<DWORD>(NTE_FAIL), 3, Gutmann35Pass,
+            kProviderCode},
+        Row{"generator, Win32 code", kGenRandom, ERROR_NOT_ENOUGH_MEMORY, 1, DoD3Pass, ERROR_NOT_ENOUGH_MEMORY},
+        Row{"stream listing", kListStreams, ERROR_ACCESS_DENIED, 0, ZeroPass, ERROR_ACCESS_DENIED},
+        Row{"stream listing, later entry", kNextStream, ERROR_NOT_ENOUGH_MEMORY, 0, ZeroPass,
             ERROR_NOT_ENOUGH_MEMORY}),
     [](const testing::TestParamInfo<Row>& info) {
       std::string name;
@@ -86,7 +96,7 @@ TEST(EraseFailureLater, FailureInPassTwoLeavesPassOneOnDisk) {
   TempFolder temp;
   const std::string file = temp.MakeFile("dod.bin", Content(5000));
   EraseSpy spy;
-  spy.Fail(kWrite, ERROR_DISK_FULL, 3);  // pass 2, first chunk
+  spy.Fail(kWrite, ERROR_DISK_FULL, 2);  // pass 2, first chunk
   ::SetLastError(0);
   EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), ::GetLastError());
@@ -150,6 +160,15 @@ struct HugeFile {
 
   static DWORD WINAPI Attributes(LPCWSTR) { return FILE_ATTRIBUTE_ARCHIVE; }
   static HANDLE WINAPI Create(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) { return Handle(); }
+  static BOOL WINAPI Information(HANDLE, LPBY_HANDLE_FILE_INFORMATION information) {
+    *information = BY_HANDLE_FILE_INFORMATION{};
+    information->nNumberOfLinks = 1;
+    return TRUE;
+  }
+  static HANDLE WINAPI FirstStream(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD) {
+    ::SetLastError(ERROR_HANDLE_EOF);
+    return INVALID_HANDLE_VALUE;
+  }
   static DWORD WINAPI Size(HANDLE, LPDWORD high) {
     *high = static_cast<DWORD>(kSize >> 32);
     return static_cast<DWORD>(kSize);
@@ -185,6 +204,8 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   ErasePlatform& calls = EraseCalls();
   calls.getFileAttributes = HugeFile::Attributes;
   calls.createFile = HugeFile::Create;
+  calls.getFileInformationByHandle = HugeFile::Information;
+  calls.findFirstStream = HugeFile::FirstStream;
   calls.getFileSize = HugeFile::Size;
   calls.setFilePointer = HugeFile::Pointer;
   calls.lockFile = HugeFile::Lock;
@@ -197,7 +218,7 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   EraseCalls() = saved;
   EXPECT_NE(0, result);
   EXPECT_EQ(HugeFile::kSize, HugeFile::written);
-  EXPECT_EQ((HugeFile::kSize + 4095) / 4096, HugeFile::writes);
+  EXPECT_EQ((HugeFile::kSize + ERASE_CHUNK - 1) / ERASE_CHUNK, HugeFile::writes);
   EXPECT_EQ(uint64_t{1} << 32, HugeFile::lastLock) << "the last chunk is locked above 4 GiB";
   EXPECT_EQ(16u, HugeFile::lastLength);
   EXPECT_TRUE(HugeFile::closed);

@@ -23,6 +23,7 @@ std::string Narrow(const std::wstring& path) {
 
 namespace {
 const ErasePlatform& Real() { return RealEraseCalls(); }
+const HANDLE kFakeListing = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x5F5E));
 }  // namespace
 
 EraseSpy::EraseSpy() : saved_(EraseCalls()) {
@@ -30,6 +31,10 @@ EraseSpy::EraseSpy() : saved_(EraseCalls()) {
   ErasePlatform& calls = EraseCalls();
   calls.getFileAttributes = Attributes;
   calls.createFile = Create;
+  calls.getFileInformationByHandle = Information;
+  calls.findFirstStream = FirstStream;
+  calls.findNextStream = NextStream;
+  calls.findClose = CloseListing;
   calls.getFileSize = Size;
   calls.setFilePointer = Pointer;
   calls.lockFile = Lock;
@@ -74,8 +79,46 @@ DWORD WINAPI EraseSpy::Attributes(LPCWSTR path) {
 HANDLE WINAPI EraseSpy::Create(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                DWORD disposition, DWORD flags, HANDLE templateFile) {
   spy_->createFlags = flags;
+  spy_->opened.emplace_back(path);
   if (spy_->Fails(kCreate)) return INVALID_HANDLE_VALUE;
+  for (const auto& redirect : spy_->redirects)
+    if (redirect.first == path) path = redirect.second.c_str();
   return Real().createFile(path, access, share, security, disposition, flags, templateFile);
+}
+
+BOOL WINAPI EraseSpy::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  if (spy_->Fails(kInformation) || !Real().getFileInformationByHandle(file, information)) return FALSE;
+  if (spy_->linkCount) information->nNumberOfLinks = spy_->linkCount;
+  return TRUE;
+}
+
+bool EraseSpy::ListNext(LPVOID data) {
+  if (nextStream_ == streams.size()) {
+    ::SetLastError(ERROR_HANDLE_EOF);
+    return false;
+  }
+  auto* stream = static_cast<WIN32_FIND_STREAM_DATA*>(data);
+  stream->StreamSize.QuadPart = 0;
+  lstrcpynW(stream->cStreamName, streams[nextStream_++].c_str(), MAX_PATH + 36);
+  return true;
+}
+
+HANDLE WINAPI EraseSpy::FirstStream(LPCWSTR path, STREAM_INFO_LEVELS level, LPVOID data, DWORD flags) {
+  if (spy_->Fails(kListStreams)) return INVALID_HANDLE_VALUE;
+  if (spy_->streams.empty()) return Real().findFirstStream(path, level, data, flags);
+  spy_->nextStream_ = 0;
+  return spy_->ListNext(data) ? kFakeListing : INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI EraseSpy::NextStream(HANDLE listing, LPVOID data) {
+  if (spy_->Fails(kNextStream)) return FALSE;
+  return listing == kFakeListing ? spy_->ListNext(data) : Real().findNextStream(listing, data);
+}
+
+BOOL WINAPI EraseSpy::CloseListing(HANDLE listing) {
+  if (listing != kFakeListing) return Real().findClose(listing);
+  ++spy_->count[kCloseListing];
+  return TRUE;
 }
 
 DWORD WINAPI EraseSpy::Size(HANDLE file, LPDWORD high) {
@@ -121,7 +164,10 @@ BOOL WINAPI EraseSpy::Delete(LPCWSTR path) {
   return !spy_->Fails(kDelete) && Real().deleteFile(path);
 }
 
-void* EraseSpy::Allocate(size_t bytes) { return spy_->Fails(kAllocate) ? nullptr : Real().allocate(bytes); }
+void* EraseSpy::Allocate(size_t bytes) {
+  spy_->allocations.push_back(bytes);
+  return spy_->Fails(kAllocate) ? nullptr : Real().allocate(bytes);
+}
 
 void EraseSpy::Release(void* block) {
   ++spy_->count[kRelease];
@@ -153,6 +199,7 @@ BOOL WINAPI EraseSpy::GetHashParam(HCRYPTHASH hash, DWORD param, BYTE* data, DWO
 
 BOOL WINAPI EraseSpy::GenRandom(HCRYPTPROV provider, DWORD length, BYTE* buffer) {
   spy_->generated.push_back(length);
+  spy_->seeds.emplace_back(reinterpret_cast<const char*>(buffer), length);
   return !spy_->Fails(kGenRandom) && Real().cryptGenRandom(provider, length, buffer);
 }
 

@@ -16,8 +16,8 @@ std::wstring Wide(const std::string& path);
 std::string Narrow(const std::wstring& path);
 
 enum SpyCall {
-  kAttributes, kCreate, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
-  kAcquire, kCreateHash, kHashData, kGetHashParam, kGenRandom, kDestroyHash, kReleaseContext,
+  kAttributes, kCreate, kInformation, kListStreams, kNextStream, kSize, kPointer, kLock, kWrite, kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease,
+  kCloseListing, kAcquire, kCreateHash, kHashData, kGetHashParam, kGenRandom, kDestroyHash, kReleaseContext,
   kCursor, kCaret, kCounter, kSpyCallCount
 };
 
@@ -38,10 +38,21 @@ class EraseSpy {
   std::string steps;
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
+  std::vector<size_t> allocations;                 // the size of every allocation
+  std::vector<std::wstring> opened;                // the path of every open
+  // Non-empty: the stream listing reports these names, and count[kCloseListing]
+  // counts the closes of that listing (e.g. "::$DATA",
+  // ":name:$DATA") instead of asking the system.
+  std::vector<std::wstring> streams;
+  // Opens of the first path go to the second: a stand-in for a stream,
+  // which Wine cannot hold.
+  std::vector<std::pair<std::wstring, std::wstring>> redirects;
   bool keepData = true;
-  DWORD writeLimit = 0;  // non-zero: writes at most this many bytes and says so
+  DWORD writeLimit = 0;
+  DWORD linkCount = 0;   // non-zero: the file reports this many hard links  // non-zero: writes at most this many bytes and says so
   std::vector<std::pair<std::string, DWORD>> acquired;  // provider name, flags
   std::vector<DWORD> generated;                           // lengths asked of the generator
+  std::vector<std::string> seeds;                         // what the generator was handed as extra seed
   int providersTaken = 0;  // successful acquisitions
   int openHashes = 0;
   int openProviders = 0;
@@ -55,10 +66,15 @@ class EraseSpy {
     int nth;
   };
   bool Fails(SpyCall call);
+  bool ListNext(LPVOID data);
   std::vector<Failure> failures;
 
   static DWORD WINAPI Attributes(LPCWSTR);
   static HANDLE WINAPI Create(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+  static BOOL WINAPI Information(HANDLE, LPBY_HANDLE_FILE_INFORMATION);
+  static HANDLE WINAPI FirstStream(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD);
+  static BOOL WINAPI NextStream(HANDLE, LPVOID);
+  static BOOL WINAPI CloseListing(HANDLE);
   static DWORD WINAPI Size(HANDLE, LPDWORD);
   static DWORD WINAPI Pointer(HANDLE, LONG, PLONG, DWORD);
   static BOOL WINAPI Lock(HANDLE, DWORD, DWORD, DWORD, DWORD);
@@ -80,6 +96,7 @@ class EraseSpy {
   static BOOL WINAPI Caret(LPPOINT);
   static BOOL WINAPI Counter(LARGE_INTEGER*);
 
+  size_t nextStream_ = 0;
   ErasePlatform saved_;
   static EraseSpy* spy_;
 };

@@ -44,62 +44,78 @@ TEST(EraseSizes, EmptyFileRunsEveryPassWritesNothingAndGoes) {
   const std::string file = temp.MakeFile("empty.bin", "");
   EraseSpy spy;
   Passes passes;
-  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes));
+  EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes));
   EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 3}, {3, 3}}), passes.seen);
   EXPECT_EQ("RRR", spy.steps) << "each pass rewinds, none writes";
-  EXPECT_EQ(3, spy.count[kAllocate]);
-  EXPECT_EQ(3, spy.count[kRelease]);
+  EXPECT_EQ(0, spy.count[kAllocate]) << "nothing to hold";
   EXPECT_EQ(1, spy.providersTaken) << "the Random pass still takes its source";
   EXPECT_EQ(0, spy.openProviders);
   EXPECT_FALSE(Exists(file));
 }
 
-TEST(EraseSizes, ChunksOf4096AndTheRemainder) {
-  for (const size_t size : {size_t{4096}, size_t{4097}, size_t{12289}}) {
+constexpr size_t kMiB = size_t{1} << 20;
+
+TEST(EraseSizes, ChunksOfOneMiBAndTheRemainderFromOneBuffer) {
+  for (const size_t size : {size_t{4097}, kMiB, kMiB + 1, 3 * kMiB + 5}) {
     TempFolder temp;
     const std::string file = temp.MakeFile("f.bin", Content(size));
     EraseSpy spy;
-    EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr)) << size;
-    std::string steps = "R";
+    EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), DoD3Pass, nullptr, nullptr)) << size;
+    std::string steps;
     std::vector<std::pair<uint64_t, DWORD>> locks;
-    for (uint64_t at = 0; at < size; at += 4096) {
-      steps += "PLWUF";
-      locks.emplace_back(at, static_cast<DWORD>(std::min<uint64_t>(4096, size - at)));
+    for (int pass = 0; pass < 3; ++pass) {
+      steps += "R";
+      for (uint64_t at = 0; at < size; at += kMiB) {
+        steps += "PLWUF";
+        locks.emplace_back(at, static_cast<DWORD>(std::min<uint64_t>(kMiB, size - at)));
+      }
     }
     EXPECT_EQ(steps, spy.steps) << size;
     EXPECT_EQ(locks, spy.locks) << size;
-    std::string all;
-    for (const std::string& chunk : spy.written) all += chunk;
-    EXPECT_EQ(std::string(size, '\0'), all);
+    EXPECT_EQ(std::vector<size_t>{std::min(size, kMiB)}, spy.allocations) << "one buffer, sized from what it holds";
+    EXPECT_EQ(1, spy.count[kRelease]);
+    std::string zeros;
+    for (size_t chunk = 0; chunk < spy.written.size() / 3; ++chunk) zeros += spy.written[chunk];
+    EXPECT_EQ(std::string(size, '\0'), zeros);
     EXPECT_FALSE(Exists(file));
   }
 }
 
-TEST(ErasePatterns, EveryGutmannPassLandsWithItsPhase) {
-  TempFolder temp;
-  const size_t size = 4097;
-  const std::string file = temp.MakeFile("g.bin", Content(size));
-  EraseSpy spy;
-  EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), Gutmann35Pass, nullptr, nullptr));
-  ASSERT_EQ(35u * 2u, spy.written.size());
-  const char* cycles[35] = {nullptr, nullptr, nullptr, nullptr, "\x55", "\xAA", "\x92\x49\x24", "\x49\x24\x92",
-                            "\x24\x92\x49", "", "\x11", "\x22", "\x33", "\x44", "\x55", "\x66", "\x77", "\x88",
-                            "\x99", "\xAA", "\xBB", "\xCC", "\xDD", "\xEE", "\xFF", "\x92\x49\x24", "\x49\x24\x92",
-                            "\x24\x92\x49", "\x6D\xB6\xDB", "\xB6\xDB\x6D", "\xDB\x6D\xB6", nullptr, nullptr,
-                            nullptr, nullptr};
-  for (int pass = 0; pass < 35; ++pass) {
-    const std::string data = spy.written[2 * pass] + spy.written[2 * pass + 1];
-    ASSERT_EQ(size, data.size());
-    if (!cycles[pass]) {
-      EXPECT_NE(std::string(size, '\0'), data) << "pass " << pass + 1;
-      continue;
+// The cycle of every pass of every method, as the tables publish them; ""
+// for a Random pass.
+const std::vector<std::vector<std::string>> kMethodCycles = {
+    {std::string(1, '\0')},
+    {""},
+    {std::string(1, '\0'), "\xFF", ""},
+    {"", "", "", "", "\x55", "\xAA", "\x92\x49\x24", "\x49\x24\x92", "\x24\x92\x49", std::string(1, '\0'),
+     "\x11", "\x22", "\x33", "\x44", "\x55", "\x66", "\x77", "\x88", "\x99", "\xAA", "\xBB", "\xCC", "\xDD",
+     "\xEE", "\xFF", "\x92\x49\x24", "\x49\x24\x92", "\x24\x92\x49", "\x6D\xB6\xDB", "\xB6\xDB\x6D",
+     "\xDB\x6D\xB6", "", "", "", ""},
+};
+
+TEST(ErasePatterns, EveryPassOfEveryMethodRunsOnAcrossChunks) {
+  // 2^20 mod 3 = 1: the second chunk starts one step into a 3-byte cycle.
+  const size_t size = kMiB + 2;
+  std::string previousRandom;
+  for (uint32_t method = ZeroPass; method <= Gutmann35Pass; ++method) {
+    TempFolder temp;
+    const std::string file = temp.MakeFile("m.bin", Content(size));
+    EraseSpy spy;
+    EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), method, nullptr, nullptr));
+    const std::vector<std::string>& cycles = kMethodCycles[method];
+    ASSERT_EQ(cycles.size() * 2, spy.written.size()) << method;
+    for (size_t pass = 0; pass < cycles.size(); ++pass) {
+      ASSERT_EQ(kMiB, spy.written[2 * pass].size());
+      const std::string data = spy.written[2 * pass] + spy.written[2 * pass + 1];
+      if (cycles[pass].empty()) {
+        EXPECT_EQ(std::string::npos, data.find(std::string(8, '\0'))) << method << " pass " << pass + 1;
+        EXPECT_NE(previousRandom, data) << "every Random pass draws afresh";
+        previousRandom = data;
+      } else {
+        EXPECT_EQ(Pattern(cycles[pass], size), data) << method << " pass " << pass + 1;
+      }
     }
-    const std::string cycle = *cycles[pass] ? cycles[pass] : std::string(1, '\0');
-    EXPECT_EQ(Pattern(cycle, size), data) << "pass " << pass + 1;
   }
-  EXPECT_EQ(8, spy.providersTaken) << "one source per Random pass";
-  EXPECT_EQ(0, spy.openProviders);
-  EXPECT_EQ(0, spy.openHashes);
 }
 
 TEST(ErasePatterns, StoppedAfterAPassTheDiskHoldsItsPattern) {
@@ -115,16 +131,17 @@ TEST(ErasePatterns, StoppedAfterAPassTheDiskHoldsItsPattern) {
   EXPECT_EQ('\x49', seven[4096]);
   EXPECT_EQ(Pattern("\x92\x49\x24", 4097), seven);
 
-  // Three full chunks stopped before pass 30: pass 29 runs on unbroken.
-  const std::string big = temp.MakeFile("p29.bin", Content(12288));
+  // Three chunks stopped before pass 30: pass 29 runs on unbroken.
+  const size_t size = 2 * kMiB + 5;
+  const std::string big = temp.MakeFile("p29.bin", Content(size));
   Passes before30;
   before30.stopBefore = 30;
   EXPECT_EQ(0, EraseAndDelete(Wide(big).c_str(), Gutmann35Pass, &Passes::Callback, &before30));
   const std::string on = ReadFileBytes(big);
-  EXPECT_EQ(Pattern("\x6D\xB6\xDB", 12288), on);
+  EXPECT_EQ(Pattern("\x6D\xB6\xDB", size), on);
   EXPECT_EQ('\x6D', on[0]);
-  EXPECT_EQ('\xB6', on[4096]);
-  EXPECT_EQ('\xDB', on[8192]);
+  EXPECT_EQ('\xB6', on[kMiB]);
+  EXPECT_EQ('\xDB', on[2 * kMiB]);
 }
 
 TEST(EraseStops, CallbackBeforeDoDPassTwoLeavesZerosInPlace) {
@@ -282,7 +299,9 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
     EraseCalls().findClose = CloseList;
     spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
     Passes passes;
-    EXPECT_NE(0, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes)) << c.tag;
+    EXPECT_EQ(c.link ? EraseNameOnly : EraseOverwritten,
+              EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes))
+        << c.tag;
     EXPECT_FALSE(Exists(file));
     if (c.link) {
       EXPECT_EQ(0, spy.count[kCreate]) << "what a link points to is never opened";
@@ -296,6 +315,82 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
       EXPECT_NE(Content(300), lateContent) << "overwritten before the deletion";
     }
   }
+}
+
+std::vector<std::pair<Result, std::string>> traced;
+void Trace(Result code, const char* unit, int) { traced.emplace_back(code, unit); }
+
+bool TracedOtherNames() {
+  for (const auto& trace : traced)
+    if (trace.first == kResultOtherNames && trace.second == kUnitErase) return true;
+  return false;
+}
+
+TEST(EraseHardLinks, SecondNameIsRemovedAndTheDataLeftToTheFirst) {
+  TempFolder temp;
+  const std::string outside = temp.MakeFile("store\\original.bin", Content(5000));
+  temp.MakeFolder("selected");
+  const std::wstring linked = Wide(temp.Sub("selected\\linked.bin"));
+  ASSERT_TRUE(::CreateHardLinkW(linked.c_str(), Wide(outside).c_str(), nullptr));
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(Trace);
+  {
+    EraseSpy spy;
+    Passes passes;
+    EXPECT_EQ(EraseNameOnly, EraseAndDelete(linked.c_str(), Gutmann35Pass, &Passes::Callback, &passes));
+    EXPECT_EQ(0, spy.count[kWrite]) << "nothing written through either name";
+    EXPECT_TRUE(passes.seen.empty());
+    EXPECT_EQ(spy.count[kCreate], spy.count[kClose]);
+  }
+  SetErrorTraceHook(previous);
+  EXPECT_TRUE(TracedOtherNames());
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(linked.c_str())) << "its own name is gone";
+  EXPECT_EQ(Content(5000), ReadFileBytes(outside)) << "the other name's data is untouched";
+
+  // Now the only name: erased as any file.
+  EraseSpy spy;
+  spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
+  EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(outside).c_str(), ZeroPass, nullptr, nullptr));
+  EXPECT_EQ(std::string(5000, '\0'), lateContent);
+  EXPECT_FALSE(Exists(outside));
+}
+
+TEST(EraseHardLinks, LinkCountFromTheHandleDecides) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("shared.bin", Content(300));
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(Trace);
+  {
+    // The pass loop alone writes nothing and keeps the file.
+    EraseSpy spy;
+    spy.linkCount = 2;
+    EXPECT_EQ(kResultOtherNames, OverwriteFile(Wide(file).c_str(), PassList(DoD3Pass), nullptr, nullptr));
+    EXPECT_EQ(0, spy.count[kWrite]);
+    EXPECT_EQ(1, spy.count[kClose]);
+    EXPECT_EQ(0, spy.count[kAllocate]) << "no buffer for a file that is not written";
+    EXPECT_EQ(Content(300), ReadFileBytes(file));
+  }
+  {
+    // The name cannot be removed: a failure like any other, file kept.
+    EraseSpy spy;
+    spy.linkCount = 5;
+    spy.Fail(kDelete, ERROR_ACCESS_DENIED);
+    ::SetLastError(0);
+    EXPECT_EQ(EraseFailed, EraseAndDelete(Wide(file).c_str(), RandomPass, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), ::GetLastError());
+    EXPECT_EQ(0, spy.count[kWrite]);
+    EXPECT_EQ(0, spy.providersTaken);
+    EXPECT_EQ(Content(300), ReadFileBytes(file));
+  }
+  {
+    EraseSpy spy;
+    spy.linkCount = 1;
+    EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
+    EXPECT_EQ(1, spy.count[kWrite]);
+  }
+  SetErrorTraceHook(previous);
+  EXPECT_TRUE(TracedOtherNames());
+  EXPECT_FALSE(Exists(file));
 }
 
 }  // namespace

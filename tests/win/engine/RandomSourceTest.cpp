@@ -77,18 +77,28 @@ TEST(RandomAcquire, HashFailureLeavesTheProviderForTheTearDown) {
   EXPECT_EQ(0, spy.openProviders);
 }
 
-TEST(RandomFill, BlocksOfSixteenThenOneFinalDraw) {
+TEST(RandomFill, OneDrawPerFillSeededWithTheDigestAndThePreviousContent) {
   EraseSpy spy;
   RandomSource source;
   ASSERT_EQ(0, source.Acquire());
-  uint8_t bytes[4096] = {};
+  std::string bytes(1 << 20, '\0');
+  for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>('A' + k % 26);
+  const std::string before = bytes;
+  auto* data = reinterpret_cast<uint8_t*>(&bytes[0]);
   spy.generated.clear();
-  ASSERT_EQ(0, source.Fill(bytes, 17));
-  EXPECT_EQ((std::vector<DWORD>{16, 1, 17}), spy.generated);
-  spy.generated.clear();
-  ASSERT_EQ(0, source.Fill(bytes, 4096));
-  EXPECT_EQ(257u, spy.generated.size());
-  EXPECT_EQ(4096u, spy.generated.back());
+  ASSERT_EQ(0, source.Fill(data, 17));
+  EXPECT_EQ(before.substr(17), bytes.substr(17)) << "exactly n bytes are filled";
+  EXPECT_NE(before.substr(0, 17), bytes.substr(0, 17));
+  const std::string afterFirst = bytes;
+  ASSERT_EQ(0, source.Fill(data, 1 << 20));
+  EXPECT_EQ((std::vector<DWORD>{44, 44}), spy.generated) << "one key and nonce per chunk, whatever its size";
+  // The provider is handed the digest of the machine readings, then the
+  // start of what the buffer held.
+  ASSERT_EQ(2u, spy.seeds.size());
+  EXPECT_NE(std::string(16, '\0'), spy.seeds[0].substr(0, 16));
+  EXPECT_EQ(spy.seeds[0].substr(0, 16), spy.seeds[1].substr(0, 16)) << "the hash is sealed after its first read";
+  EXPECT_EQ(before.substr(0, 17) + std::string(11, '\0'), spy.seeds[0].substr(16));
+  EXPECT_EQ(afterFirst.substr(0, 28), spy.seeds[1].substr(16)) << "the second fill sees what the first one left";
   EXPECT_EQ(0, source.Release());
 }
 
