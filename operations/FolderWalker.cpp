@@ -168,16 +168,13 @@ int32_t Walk::Step() {
   level.advance = true;
   const bool folder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (IsDotEntry(entry_.cFileName) || folder == level.filePass) return 0;
-  if (!folder) {
-    if (!Matches(entry_.cFileName, masks_, options_.include)) return 0;
-    Append(entry_.cFileName);
-    return Visit(EntryFile);
-  }
-  // A link is reported as a finished folder, so that the caller removes the
-  // link and nothing of what it points to.
+  if (!folder && !Matches(entry_.cFileName, masks_, options_.include)) return 0;
+  // A link is handed over as such, so that the caller removes the link and
+  // nothing of what it points to.
   const bool link = IsLinkEntryData(entry_.dwFileAttributes, entry_.dwReserved0);
   Append(entry_.cFileName);
-  return link ? Visit(EntryFolderDone) : Enter();
+  if (link) return Visit(EntryLink);
+  return folder ? Enter() : Visit(EntryFile);
 }
 
 int32_t Walk::Run() {

@@ -13,6 +13,8 @@ enum EntryKind : int32_t {
   EntryUnlisted = 2,    // a folder that could not be listed (wholly or in part);
                         // the thread's last error says why. It is not reported
                         // as done: it may still hold entries.
+  EntryLink = 3,        // a link to a folder or a selected link to a file: to be
+                        // removed as a link, never followed
 };
 
 // (path, kind, context) -> 0 to go on; any other value stops the walk,
@@ -32,9 +34,10 @@ struct WalkOptions {
 // that cannot be listed is reported as unlisted and the walk goes on with the
 // rest of the tree, so its ancestors are still reported done. 0 at the end,
 // or the first non-zero visit result. A directory that is a link (junction,
-// symbolic link) is never descended into: it is reported as a finished
-// folder, so that only the link goes. Paths are joined with "\" whatever the
-// folder ends with.
+// symbolic link) is never descended into: like a selected file that is a
+// link, it is reported as a link, so that only the link goes. The listing
+// tells, so no entry is looked up again. Paths are joined with "\" whatever
+// the folder ends with.
 int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 
 // Non-zero when the bare file name `name` is selected by the mask list

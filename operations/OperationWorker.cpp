@@ -41,10 +41,23 @@ bool Recycle(const wchar_t* path, bool folder, Result* code) {
   return false;
 }
 
+// Erases one file. A file with other hard links keeps its data for those
+// names: only this name goes, which frees no space, and the trace says so.
+bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
+  const int32_t outcome = EraseAndDelete(path, operation.settings.EraseMethod, &ReportPass, &operation);
+  if (outcome == EraseNameOnly) {
+    *nameOnly = true;
+    TRACE_FAILURE(kResultOtherNames);
+  }
+  return outcome != EraseFailed;
+}
+
 // Removes one entry as the mode asks. Returns false with the failure's code
 // in *code; a link is always removed as a link, so that nothing it points to
-// is recycled, overwritten or deleted.
-bool RemoveEntry(FolderOperation& operation, const wchar_t* path, bool folder, bool link, Result* code) {
+// is recycled, overwritten or deleted. *nameOnly is set when a name went but
+// the data stays for other names.
+bool RemoveEntry(FolderOperation& operation, const wchar_t* path, bool folder, bool link, Result* code,
+                 bool* nameOnly) {
   const WalkerPlatform& calls = WalkerCalls();
   BOOL removed = FALSE;
   if (link)
@@ -54,7 +67,7 @@ bool RemoveEntry(FolderOperation& operation, const wchar_t* path, bool folder, b
   else if (folder)
     removed = calls.removeDirectory(path);
   else if (operation.mode == ModeErase)
-    removed = EraseAndDelete(path, operation.settings.EraseMethod, &ReportPass, &operation);
+    removed = Erase(operation, path, nameOnly);
   else
     removed = calls.deleteFile(path);
   if (!removed) *code = ResultFromError(::GetLastError());
@@ -69,6 +82,11 @@ void CountUnlisted(FolderOperation& operation, DWORD error) {
   else
     ++operation.folderErrors;
   TRACE_FAILURE(ResultFromError(error));
+}
+
+bool IsFolderEntry(const wchar_t* path) {
+  const DWORD attributes = WalkerCalls().getFileAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void ShowPath(FolderOperation& operation, const wchar_t* path) {
@@ -89,15 +107,16 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
     return 0;
   }
 
-  const bool folder = kind == EntryFolderDone;
+  const bool link = kind == EntryLink;
+  const bool folder = kind == EntryFolderDone || (link && IsFolderEntry(path));
   // Clean leaves every folder, and with it every folder link, in place.
   if (folder && operation.mode == ModeClean) return 0;
-  const bool link = IsLinkEntry(path);
   // A link frees nothing of what it points to.
   const uint64_t size = !folder && operation.report && !link ? ListedSize(path) : 0;
 
   Result code = kResultOk;
-  const bool removed = RemoveEntry(operation, path, folder, link, &code);
+  bool nameOnly = false;
+  const bool removed = RemoveEntry(operation, path, folder, link, &code, &nameOnly);
   if (folder) {
     if (removed) {
       ++operation.foldersRemoved;
@@ -107,7 +126,7 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
     }
   } else if (removed) {
     ++operation.filesDeleted;
-    if (operation.report) operation.bytesFreed += size;
+    if (operation.report && !nameOnly) operation.bytesFreed += size;
   } else {
     ++operation.fileErrors;
     TRACE_FAILURE(code);
@@ -140,7 +159,7 @@ void WorkerMain(FolderOperation& operation) {
     // walking it would delete what it points to. Clean works inside the
     // folder the user sees, so it goes through.
     if (operation.mode != ModeClean && IsLinkEntry(folder.c_str())) {
-      if (VisitEntry(folder.c_str(), EntryFolderDone, &operation) != 0) break;
+      if (VisitEntry(folder.c_str(), EntryLink, &operation) != 0) break;
       continue;
     }
     // Only a cancellation stops a walk; the remaining folders then cost one

@@ -15,6 +15,11 @@
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
 int32_t RecyclePath(const wchar_t* extended) {
+  // Wine's shell offers to delete for good what is not there at all.
+  if (WalkerCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
   // The shell's file operation takes the paths the user knows, not the
   // "\\?\" form.
   const std::wstring path = ShownPath(extended);

@@ -94,8 +94,8 @@ TEST_F(DISABLED_HostTree, DeleteRemovesTheSelectionButNothingALinkPointsTo) {
   EXPECT_EQ(0, run.Walk(sel, 1, "*"));
   ExpectNothingVisitedThroughLinks(run, sel);
   const std::set<std::pair<std::wstring, int32_t>> visits(run.visits.begin(), run.visits.end());
-  EXPECT_EQ(1u, visits.count({sel + L"\\link", 1})) << "the link is handed over as a finished folder";
-  EXPECT_EQ(1u, visits.count({sel + L"\\sub\\deeplink", 1}));
+  EXPECT_EQ(1u, visits.count({sel + L"\\link", EntryLink})) << "the link is handed over as a link";
+  EXPECT_EQ(1u, visits.count({sel + L"\\sub\\deeplink", EntryLink}));
   EXPECT_FALSE(ExistsW(sel + L"\\a.txt"));
   EXPECT_FALSE(ExistsW(sel + L"\\sub\\c.tmp"));
   EXPECT_EQ(0u, run.operation.fileErrors);

@@ -248,7 +248,7 @@ TEST(WalkListings, DepthCostsNoStackAndEveryListingIsClosed) {
   EXPECT_EQ(2u * (kLevels + 1), fake.opened.size()) << "every level is listed twice with recurse";
 }
 
-TEST(WalkLinks, DirectoryLinkIsReportedAsDoneAndNeverListed) {
+TEST(WalkLinks, LinksAreHandedOverAsLinksAndNeverListed) {
   FakeListing fake;
   fake.folders[L"F"].entries = {{L"L", kDirLink}, {L"S", kDir}, {L"f", kFileLink}};
   fake.folders[L"F\\L"].entries = {{L"precious.txt", kFile}};
@@ -256,7 +256,8 @@ TEST(WalkLinks, DirectoryLinkIsReportedAsDoneAndNeverListed) {
   fake.folders[L"F\\S\\L2"].entries = {{L"precious.txt", kFile}};
   Recorder recorder;
   EXPECT_EQ(0, recorder.Walk(L"F", 1));
-  EXPECT_EQ((Visits{{L"F\\L", 1}, {L"F\\S\\L2", 1}, {L"F\\S", 1}, {L"F\\f", 0}, {L"F", 1}}), recorder.visits);
+  EXPECT_EQ((Visits{{L"F\\L", EntryLink}, {L"F\\S\\L2", EntryLink}, {L"F\\S", 1}, {L"F\\f", EntryLink}, {L"F", 1}}),
+            recorder.visits);
   for (const std::wstring& pattern : fake.opened) EXPECT_EQ(std::wstring::npos, pattern.find(L'L'));
 }
 
@@ -270,8 +271,8 @@ TEST(WalkLinks, OnlyNameSurrogateReparsePointsAreLinks) {
   fake.folders[L"F\\cloud"].entries = {{L"inside.txt", kFile}};
   Recorder recorder;
   EXPECT_EQ(0, recorder.Walk(L"F", 1));
-  EXPECT_EQ((Visits{{L"F\\junction", 1}, {L"F\\cloud\\inside.txt", 0}, {L"F\\cloud", 1}, {L"F\\unknown", 1},
-                    {L"F\\symlink", 1}, {L"F", 1}}),
+  EXPECT_EQ((Visits{{L"F\\junction", EntryLink}, {L"F\\cloud\\inside.txt", 0}, {L"F\\cloud", 1},
+                    {L"F\\unknown", EntryLink}, {L"F\\symlink", EntryLink}, {L"F", 1}}),
             recorder.visits);
   EXPECT_EQ(0, fake.openNow);
 }

@@ -1,10 +1,7 @@
 // The deletion engine without any dialog: one selected folder walked and
 // removed the way the operation worker does it in the Delete and Erase modes
-// (files deleted or erased, emptied folders removed). Links need no lookup
-// here: the walker hands a directory link over as a finished folder, which
-// RemoveDirectoryW removes as a link, DeleteFileW removes a file link as a
-// link, and EraseAndDelete checks for links itself. For benchmarks that
-// compare a full run against the engine alone.
+// (files deleted or erased, emptied folders removed, links removed as
+// links). For benchmarks that compare a full run against the engine alone.
 #pragma once
 #include <windows.h>
 
@@ -28,6 +25,7 @@ inline int32_t EngineAloneVisit(const wchar_t* path, int32_t kind, void* context
   const bool folder = kind != EntryFile;
   BOOL removed = FALSE;
   if (kind == EntryUnlisted) removed = FALSE;
+  else if (kind == EntryLink) removed = RemoveLinkEntry(path);
   else if (folder) removed = ::RemoveDirectoryW(path);
   else if (counts.erase) removed = EraseAndDelete(path, counts.eraseMethod, nullptr, nullptr);
   else removed = ::DeleteFileW(path);

@@ -46,7 +46,8 @@ std::string MakeTree(int round, int folders, int files) {
 
 int32_t BareDelete(const wchar_t* path, int32_t kind, void* count) {
   if (kind == EntryUnlisted) return 0;
-  if (kind == EntryFolderDone ? ::RemoveDirectoryW(path) : ::DeleteFileW(path)) ++*static_cast<int*>(count);
+  if (kind == EntryLink ? RemoveLinkEntry(path) : kind == EntryFolderDone ? ::RemoveDirectoryW(path) : ::DeleteFileW(path))
+    ++*static_cast<int*>(count);
   return 0;
 }
 
