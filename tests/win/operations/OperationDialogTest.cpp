@@ -546,3 +546,46 @@ TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
   EXPECT_EQ((std::vector<std::string>{"own stamp", "own stamp", "in time"}), passes);
   EXPECT_EQ(L"101 ms after first", operation.fileText);
 }
+
+namespace {
+
+std::wstring WideText(HWND dialog, int id) {
+  const HWND control = ::GetDlgItem(dialog, id);
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+TEST(OperationDialog, TheQuestionAndTheProgressLineShowTheRealNames) {
+  wide_tree::WideTemp temp("names");
+  const std::wstring folder = temp.Sub(L"\xD83D\xDCE6 \x041F\x0430\x043A\x0435\x0442 \x5305\x88F9");
+  const std::wstring file = folder + L"\\\x65E5\x672C\x8A9E \xD83C\xDF89.bin";
+  ASSERT_TRUE(wide_tree::MakeFileW(file, std::string(4 * 1024 * 1024, 'n')));
+  Settings settings = Defaults();
+  settings.EraseMethod = 3;
+  SelectedFolders folders{folder};
+  FolderOperation operation(settings, folders, ModeErase);
+  std::wstring question, line;
+  DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
+                    [&](DialogDriver& d) {
+                      if (!d.WaitForDialog()) return;
+                      question = WideText(d.dialog(), IDC_TEXT);
+                      d.Shot("question-names");
+                      d.Click(IDOK);
+                      DialogDriver::WaitUntil([&] { return PassOf(d.Text(IDC_PASSES)) >= 2; });
+                      ::SuspendThread(operation.worker.get());
+                      line = WideText(d.dialog(), IDC_FILENAME);
+                      d.Shot("working-names");
+                      ::ResumeThread(operation.worker.get());
+                      d.Click(IDCANCEL);
+                      DialogDriver::WaitUntil([&d] { return d.Text(IDCANCEL) == "E&xit"; });
+                      d.Click(IDCANCEL);
+                    });
+  EXPECT_NE(std::wstring::npos, question.find(L"\x5305\x88F9\n")) << wide_tree::U8(question);
+  EXPECT_NE(std::wstring::npos, question.find(L"\xD83D\xDCE6")) << wide_tree::U8(question);
+  EXPECT_NE(std::wstring::npos, line.find(L"\x65E5\x672C\x8A9E \xD83C\xDF89.bin")) << wide_tree::U8(line);
+  EXPECT_LE(line.size(), 54u);
+  EXPECT_TRUE(wide_tree::ExistsW(file)) << "cancelled during the passes";
+}
