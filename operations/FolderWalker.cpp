@@ -245,7 +245,10 @@ bool IsEmptyFolder(const wchar_t* path) {
   Listing listing;
   if (!listing.Open(pattern.c_str(), &entry)) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
-    if (!IsDotEntry(entry.cFileName)) return false;
+    if (!IsDotEntry(entry.cFileName)) {
+      ::SetLastError(ERROR_DIR_NOT_EMPTY);
+      return false;
+    }
   } while (listing.Next(&entry));
   const DWORD error = ::GetLastError();
   if (error == ERROR_NO_MORE_FILES) return true;

@@ -65,6 +65,7 @@ bool IsLinkEntry(const wchar_t* path);
 // folder link, DeleteFileW for a file link. Non-zero on success, last error
 // set on failure.
 int32_t RemoveLinkEntry(const wchar_t* path);
-// True when a listing of the folder shows no entry but "." and "..". False,
-// with the last error set, when it cannot be listed.
+// True when a listing of the folder shows no entry but "." and "..". Else
+// false with the last error set: ERROR_DIR_NOT_EMPTY, or why it cannot be
+// listed.
 bool IsEmptyFolder(const wchar_t* path);

@@ -32,8 +32,7 @@ uint64_t ListedSize(const wchar_t* path) {
 // that still holds what could not be recycled stays, and counts as an error.
 bool Recycle(const wchar_t* path, bool folder, Result* code) {
   if (folder && !IsEmptyFolder(path)) {
-    const DWORD error = ::GetLastError();
-    *code = ResultFromError(error == ERROR_SUCCESS || error == ERROR_NO_MORE_FILES ? ERROR_DIR_NOT_EMPTY : error);
+    *code = ResultFromError(::GetLastError());
     return false;
   }
   if (RecyclePath(path)) return true;

@@ -324,6 +324,7 @@ TEST(WalkPaths, IsEmptyFolder) {
   EXPECT_TRUE(IsEmptyFolder(temp.Folder(L"E").c_str()));
   temp.File(L"F\\x");
   EXPECT_FALSE(IsEmptyFolder(temp.Sub(L"F").c_str()));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_DIR_NOT_EMPTY), ::GetLastError());
   EXPECT_FALSE(IsEmptyFolder(temp.Sub(L"gone").c_str()));
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), ::GetLastError());
 }
