@@ -182,7 +182,42 @@ Result UnregisterEntries(HKEY parent, const std::vector<ScriptEntry>& entries) {
   return kResultOk;
 }
 
-Result RunScript(const std::vector<ScriptBlock>& blocks, bool registering) {
+// On 64-bit Windows each registry view has its own HKEY_CLASSES_ROOT\CLSID,
+// but the rest of the classes (the handler entry under Folder) and the
+// user's Software key are one for both. True when the module of the other
+// view (32-bit beside 64-bit) still registers the class there.
+bool OtherViewRegistersTheClass() {
+#if defined(_WIN64)
+  const REGSAM otherView = KEY_WOW64_32KEY;
+#else
+  BOOL wow64 = FALSE;
+  if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return false;
+  const REGSAM otherView = KEY_WOW64_64KEY;
+#endif
+  std::string classId;
+  if (Failed(ClassIdText(classId))) return false;
+  UniqueKey key;
+  const std::string server = "CLSID\\" + classId + "\\InprocServer32";
+  return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
+}
+
+// While the other view's module stays registered, unregistering takes
+// away this view's class key only: the shared entries still serve it.
+std::vector<ScriptBlock> ThisViewOnly(const std::vector<ScriptBlock>& blocks) {
+  std::vector<ScriptBlock> own;
+  for (const ScriptBlock& block : blocks) {
+    if (block.root != ScriptRoot::ClassesRoot) continue;
+    ScriptBlock kept{block.root, {}};
+    for (const ScriptEntry& entry : block.entries)
+      if (!entry.isValue && _stricmp(entry.name.c_str(), "CLSID") == 0) kept.entries.push_back(entry);
+    own.push_back(std::move(kept));
+  }
+  return own;
+}
+
+Result RunScript(const std::vector<ScriptBlock>& allBlocks, bool registering) {
+  const std::vector<ScriptBlock> blocks =
+      !registering && OtherViewRegistersTheClass() ? ThisViewOnly(allBlocks) : allBlocks;
   for (const ScriptBlock& block : blocks) {
     const HKEY root = RootKey(block.root);
     if (!registering) {

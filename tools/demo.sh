@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Varnoke.dll, registers it with Wine's
 # regsvr32 in the build tree's private prefix, makes a sample folder tree and
-# starts the shell-like host on it. With a display: the host's window (a
+# starts the shell-like host on it. The 32-bit module is shown where this
+# machine can execute 32-bit x86 programs, the 64-bit one where it cannot. With a display: the host's window (a
 # right-click opens the menu). Without one, under Xvfb: the menu is printed
 # and screenshots of the menu, the configuration sheet and a Clean run's
 # question and report are saved to build/demo/.
@@ -9,9 +10,14 @@ set -eu
 cd "$(dirname "$0")/.."
 user_display=${DISPLAY:-}
 tools/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
-build=$(pwd)/build/win32
+preset=win32
+if reason=$(tools/x86-unavailable.sh); then
+  echo "== Showing the 64-bit module: this machine cannot execute 32-bit x86 programs ($reason)."
+  preset=win64
+fi
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset
+build=$(pwd)/build/$preset
 if [ -n "$user_display" ]; then export VARNOKE_USE_DISPLAY=1; fi
 tools/wine-env.sh setup "$build" >/dev/null
 . tools/wine-env.sh

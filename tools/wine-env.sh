@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The private Wine world of one build tree: a prefix, a persistent wineserver
-# and an Xvfb display, all under <build>/wine.
+# and an Xvfb display, all under <build>/wine. The prefix has the width of
+# the tree's programs (<build>/wine-arch, written by CMake): win32, or win64
+# started through Wine's 64-bit loader, which runs where 32-bit code cannot.
 #   wine-env.sh setup <build>     create the prefix once, start Xvfb and the wineserver
 #   wine-env.sh cleanup <build>   stop them
 #   source wine-env.sh; varnoke_wine_env <build>   export the environment only
@@ -9,6 +11,23 @@ varnoke_wine_env() {
   build=$(cd "$1" && pwd)
   export VARNOKE_WINE_DIR="$build/wine"
   export WINEPREFIX="$VARNOKE_WINE_DIR/prefix"
+  export WINEARCH=win32
+  [ -f "$build/wine-arch" ] && WINEARCH=$(cat "$build/wine-arch")
+  if [ "$WINEARCH" = win64 ]; then
+    # Debian's wine and wine-stable prefer the 32-bit loader whenever it is
+    # installed, even where it cannot run; wineboot, regedit and friends
+    # call wine-stable. Both names lead to the 64-bit loader instead.
+    export WINELOADER=/usr/lib/wine/wine64
+    local bin="$VARNOKE_WINE_DIR/bin"
+    mkdir -p "$bin"
+    for name in wine wine-stable; do
+      [ -x "$bin/$name" ] || printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" >"$bin/$name"
+      chmod +x "$bin/$name"
+    done
+    case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+  else
+    unset WINELOADER
+  fi
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # The trash lives under XDG_DATA_HOME: without the folder Wine deletes
@@ -58,7 +77,7 @@ varnoke_wine_setup() {
     echo "creating the Wine prefix $WINEPREFIX"
     # Nothing started here may inherit the lock (fd 9), or it would be held
     # for as long as Wine's own processes live.
-    WINEARCH=win32 wineboot -i >/dev/null 2>&1 9>&- || true
+    wineboot -i >/dev/null 2>&1 9>&- || true
     wineserver -w 9>&-
     # Unmanaged windows: closing a window costs no window-manager round trip.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 9>&-

@@ -9,4 +9,9 @@ if [ ! -f "$build/wine/prefix/system.reg" ] || [ ! -f "$build/wine/display" ]; t
   "$here/wine-env.sh" setup "$build" >&2 || exit 1
 fi
 varnoke_wine_env "$build"
+# Tests of a 64-bit prefix that need 32-bit code skip (and say why) where
+# the machine cannot run it.
+if [ "$WINEARCH" = win64 ] && reason=$("$here/x86-unavailable.sh"); then
+  export VARNOKE_X86_UNAVAILABLE="$reason"
+fi
 exec wine "$@"

@@ -26,16 +26,21 @@ std::string UnixName(UnixNameFn unixName, const std::string& path) {
 
 // A host symbolic link, as a user of the Unix side would make one: Wine
 // cannot create links itself, so the call goes straight to the kernel of
-// this 32-bit Wine process. False where that is not possible.
+// this Wine process (symlink: 83 for i386, 88 for x86_64). False where that
+// is not possible.
 bool MakeHostLink(const std::string& target, const std::string& link) {
-#if defined(__i386__)
+#if defined(__i386__) || defined(__x86_64__)
   auto unixName = reinterpret_cast<UnixNameFn>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!unixName) return false;
   const std::string from = UnixName(unixName, target), to = UnixName(unixName, link);
   if (from.empty() || to.empty()) return false;
   long result = -1;
+#if defined(__i386__)
   __asm__ volatile("int $0x80" : "=a"(result) : "a"(83), "b"(from.c_str()), "c"(to.c_str()) : "memory");
+#else
+  __asm__ volatile("syscall" : "=a"(result) : "a"(88L), "D"(from.c_str()), "S"(to.c_str()) : "rcx", "r11", "memory");
+#endif
   return result == 0;
 #else
   (void)target;

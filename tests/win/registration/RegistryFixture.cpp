@@ -12,8 +12,8 @@ UniqueKey OpenKey(HKEY root, const std::string& path, REGSAM access = KEY_READ) 
   return key;
 }
 
-int InfoCount(HKEY root, const std::string& path, bool subkeys) {
-  UniqueKey key = OpenKey(root, path);
+int InfoCount(HKEY root, const std::string& path, bool subkeys, REGSAM view) {
+  UniqueKey key = OpenKey(root, path, KEY_READ | view);
   if (!key) return -1;
   DWORD keys = 0;
   DWORD values = 0;
@@ -25,13 +25,15 @@ int InfoCount(HKEY root, const std::string& path, bool subkeys) {
 
 }  // namespace
 
-bool KeyExists(HKEY root, const std::string& path) { return static_cast<bool>(OpenKey(root, path)); }
-int SubkeyCount(HKEY root, const std::string& path) { return InfoCount(root, path, true); }
-int ValueCount(HKEY root, const std::string& path) { return InfoCount(root, path, false); }
+bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
+  return static_cast<bool>(OpenKey(root, path, KEY_READ | view));
+}
+int SubkeyCount(HKEY root, const std::string& path, REGSAM view) { return InfoCount(root, path, true, view); }
+int ValueCount(HKEY root, const std::string& path, REGSAM view) { return InfoCount(root, path, false, view); }
 
-std::string StringValue(HKEY root, const std::string& path, const std::string& name, bool* found) {
+std::string StringValue(HKEY root, const std::string& path, const std::string& name, bool* found, REGSAM view) {
   if (found) *found = false;
-  UniqueKey key = OpenKey(root, path);
+  UniqueKey key = OpenKey(root, path, KEY_READ | view);
   DWORD type = 0;
   DWORD size = 0;
   if (!key || ::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||

@@ -23,13 +23,16 @@ constexpr char kServerKey[] = "CLSID\\{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}\\In
 constexpr char kSettingsKey[] = "Software\\Thandrel\\Varnoke";
 constexpr HRESULT kFileNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
-bool KeyExists(HKEY root, const std::string& path);
+// `view` picks a registry view (KEY_WOW64_64KEY, KEY_WOW64_32KEY); 0 is the
+// program's own.
+bool KeyExists(HKEY root, const std::string& path, REGSAM view = 0);
 // Number of subkeys and values of a key; -1 when it cannot be opened.
-int SubkeyCount(HKEY root, const std::string& path);
-int ValueCount(HKEY root, const std::string& path);
+int SubkeyCount(HKEY root, const std::string& path, REGSAM view = 0);
+int ValueCount(HKEY root, const std::string& path, REGSAM view = 0);
 // A REG_SZ value ("" names the default value); `found` tells whether it is
 // there with that type.
-std::string StringValue(HKEY root, const std::string& path, const std::string& name, bool* found = nullptr);
+std::string StringValue(HKEY root, const std::string& path, const std::string& name, bool* found = nullptr,
+                        REGSAM view = 0);
 void SetStringValue(HKEY root, const std::string& path, const std::string& name, const std::string& data);
 void CreateKey(HKEY root, const std::string& path);
 void DeleteTree(HKEY root, const std::string& path);

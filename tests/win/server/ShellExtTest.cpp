@@ -17,6 +17,13 @@ using wide_tree::W;
 
 namespace {
 
+// The module's type library is built for its own machine.
+#if defined(_WIN64)
+constexpr SYSKIND kModuleSysKind = SYS_WIN64;
+#else
+constexpr SYSKIND kModuleSysKind = SYS_WIN32;
+#endif
+
 // One object made through the class object, as the shell makes it.
 struct Object {
   IShellExtInit* init = nullptr;
@@ -160,7 +167,7 @@ TEST(ShellExtClassInfo, NullOutPointerAndUnregisteredLibrary) {
   IProvideClassInfo* info = nullptr;
   ASSERT_EQ(S_OK, object.init->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&info)));
   EXPECT_EQ(E_POINTER, info->GetClassInfo(nullptr));
-  ::UnRegisterTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+  ::UnRegisterTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, kModuleSysKind);
   ITypeInfo* type = reinterpret_cast<ITypeInfo*>(1);
   EXPECT_TRUE(FAILED(info->GetClassInfo(&type)));
   EXPECT_EQ(nullptr, type);
@@ -173,6 +180,10 @@ TEST(ShellExtClassInfo, TheRegisteredLibraryDescribesTheClass) {
   std::wstring wide(path.begin(), path.end());
   ITypeLib* library = nullptr;
   ASSERT_EQ(S_OK, ::LoadTypeLibEx(wide.c_str(), REGKIND_REGISTER, &library));
+  TLIBATTR* libraryAttributes = nullptr;
+  ASSERT_EQ(S_OK, library->GetLibAttr(&libraryAttributes));
+  EXPECT_EQ(kModuleSysKind, libraryAttributes->syskind);
+  library->ReleaseTLibAttr(libraryAttributes);
   library->Release();
 
   Object object;
@@ -196,7 +207,7 @@ TEST(ShellExtClassInfo, TheRegisteredLibraryDescribesTheClass) {
   again->Release();
   type->Release();
   info->Release();
-  ::UnRegisterTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+  ::UnRegisterTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, kModuleSysKind);
 }
 
 TEST(ShellExtLeaks, ThousandCreateInitializeReleaseCyclesLeakNothing) {

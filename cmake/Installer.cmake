@@ -1,0 +1,114 @@
+# The MSI of both modules, built by the 64-bit tree with wixl:
+#   build/Varnoke-<version>.msi   (x64 module into Program Files\Varnoke,
+#                                  x86 module into Program Files (x86)\Varnoke)
+# The 32-bit module comes from the win32 tree (configured here if it is not
+# yet): the cross-compiler runs on every machine, even one that cannot run
+# 32-bit programs.
+
+# The version is the module's own (PRODUCTVERSION of its version block).
+# Windows Installer compares only the first three fields, so the package
+# carries those three: a fourth-field change alone would install a second
+# product beside the first.
+set(VARNOKE_VERSION_RC ${CMAKE_SOURCE_DIR}/resources/Module.rc)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VARNOKE_VERSION_RC})
+file(STRINGS ${VARNOKE_VERSION_RC} version_line REGEX "^[ \t]*PRODUCTVERSION[ \t]")
+if(NOT version_line MATCHES "PRODUCTVERSION[ \t]+([0-9]+)[ \t]*,[ \t]*([0-9]+)[ \t]*,[ \t]*([0-9]+)")
+  message(FATAL_ERROR "no PRODUCTVERSION in ${VARNOKE_VERSION_RC}")
+endif()
+set(v_major ${CMAKE_MATCH_1})
+set(v_minor ${CMAKE_MATCH_2})
+set(v_build ${CMAKE_MATCH_3})
+set(VARNOKE_VERSION ${v_major}.${v_minor}.${v_build})
+# An older version of the same package, for the upgrade test.
+if(v_build GREATER 0)
+  math(EXPR v_build "${v_build} - 1")
+elseif(v_minor GREATER 0)
+  math(EXPR v_minor "${v_minor} - 1")
+elseif(v_major GREATER 0)
+  math(EXPR v_major "${v_major} - 1")
+else()
+  message(FATAL_ERROR "version 0.0.0 has no older version to test the upgrade with")
+endif()
+set(VARNOKE_OLDER_VERSION ${v_major}.${v_minor}.${v_build})
+
+# Fixed for the life of the product: the upgrade code ties all versions
+# together; each component keeps its id. The product code follows from the
+# version, so that rebuilding one version gives the same product.
+set(VARNOKE_UPGRADE_CODE DBE70BD0-C48D-49F7-86E2-FC75CCEEBBD1)
+set(VARNOKE_COMPONENT64 14F37772-1BBE-41AF-936F-801C7B46B09E)
+set(VARNOKE_COMPONENT32 D14FC4F6-4A62-427B-A5AD-C0005A5A6D70)
+
+find_program(VARNOKE_WIXL wixl REQUIRED)
+find_program(VARNOKE_HOST_CXX NAMES c++ g++ clang++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+
+# The 32-bit module, from its own tree, with the 32-bit shell-like host that
+# the registration tests of both views use.
+set(VARNOKE_X86_TREE ${CMAKE_SOURCE_DIR}/build/win32)
+set(VARNOKE_X86_MODULE ${VARNOKE_X86_TREE}/Varnoke.dll)
+set(VARNOKE_X86_HOST ${VARNOKE_X86_TREE}/host.exe)
+add_custom_target(varnoke_x86 ALL
+  COMMAND sh -c "test -f \"$1/build.ninja\" || \"$0\" --preset win32 >/dev/null" ${CMAKE_COMMAND} ${VARNOKE_X86_TREE}
+  COMMAND ${CMAKE_COMMAND} --build ${VARNOKE_X86_TREE} --target Varnoke host
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+  BYPRODUCTS ${VARNOKE_X86_MODULE} ${VARNOKE_X86_HOST}
+  COMMENT "The 32-bit module (win32 tree)"
+  USES_TERMINAL VERBATIM)
+
+# rgs-rows runs on the build machine: it reads the script with the module's
+# own registrar code.
+set(rgs_rows ${CMAKE_BINARY_DIR}/installer/rgs-rows)
+set(rgs_rows_sources
+  ${CMAKE_SOURCE_DIR}/installer/rgs-rows.cpp ${CMAKE_SOURCE_DIR}/installer/RegistryRows.cpp
+  ${CMAKE_SOURCE_DIR}/server/Registrar.cpp ${CMAKE_SOURCE_DIR}/server/Text.cpp ${CMAKE_SOURCE_DIR}/server/ErrorReturn.cpp)
+add_custom_command(OUTPUT ${rgs_rows}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer
+  COMMAND ${VARNOKE_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/installer/host
+          ${rgs_rows_sources} -o ${rgs_rows}
+  DEPENDS ${rgs_rows_sources} ${CMAKE_SOURCE_DIR}/installer/RegistryRows.h ${CMAKE_SOURCE_DIR}/server/Registrar.h
+          ${CMAKE_SOURCE_DIR}/server/Guids.h ${CMAKE_SOURCE_DIR}/installer/host/windows.h
+  COMMENT "rgs-rows for the build machine")
+
+set(rgs ${CMAKE_SOURCE_DIR}/resources/Varnoke.rgs)
+foreach(bits 64 32)
+  set(rows${bits} ${CMAKE_BINARY_DIR}/installer/rows${bits}.wxi)
+  add_custom_command(OUTPUT ${rows${bits}}
+    COMMAND ${rgs_rows} ${rgs} Varnoke${bits} ${rows${bits}}
+    DEPENDS ${rgs_rows} ${rgs}
+    COMMENT "Registry rows of the ${bits}-bit module")
+endforeach()
+
+# The package carries stripped modules.
+set(module64 ${CMAKE_BINARY_DIR}/installer/x64/Varnoke.dll)
+set(module32 ${CMAKE_BINARY_DIR}/installer/x86/Varnoke.dll)
+add_custom_command(OUTPUT ${module64} ${module32}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer/x64 ${CMAKE_BINARY_DIR}/installer/x86
+  COMMAND x86_64-w64-mingw32-strip -o ${module64} $<TARGET_FILE:Varnoke>
+  COMMAND i686-w64-mingw32-strip -o ${module32} ${VARNOKE_X86_MODULE}
+  DEPENDS Varnoke varnoke_x86 ${VARNOKE_X86_MODULE}
+  COMMENT "Stripped modules for the package")
+
+# varnoke_package(<output> <version>)
+# wixl takes sources and includes by names relative to the package source,
+# so it runs on a copy of it next to the modules and rows.
+set(package_dir ${CMAKE_BINARY_DIR}/installer)
+configure_file(${CMAKE_SOURCE_DIR}/installer/Varnoke.wxs ${package_dir}/Varnoke.wxs COPYONLY)
+function(varnoke_package output version)
+  string(UUID product NAMESPACE ${VARNOKE_UPGRADE_CODE} NAME "Varnoke ${version}" TYPE SHA1 UPPER)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${VARNOKE_WIXL} -a x64 -o ${output}
+            -D Version=${version} -D ProductCode=${product} -D UpgradeCode=${VARNOKE_UPGRADE_CODE}
+            -D Component64=${VARNOKE_COMPONENT64} -D Component32=${VARNOKE_COMPONENT32}
+            -D Module64=x64/Varnoke.dll -D Module32=x86/Varnoke.dll -D Rows64=rows64.wxi -D Rows32=rows32.wxi
+            Varnoke.wxs
+    WORKING_DIRECTORY ${package_dir}
+    DEPENDS ${package_dir}/Varnoke.wxs ${module64} ${module32} ${rows64} ${rows32}
+    COMMENT "MSI ${version}")
+endfunction()
+
+set(VARNOKE_MSI ${CMAKE_SOURCE_DIR}/build/Varnoke-${VARNOKE_VERSION}.msi)
+set(VARNOKE_OLDER_MSI ${CMAKE_BINARY_DIR}/installer/Varnoke-${VARNOKE_OLDER_VERSION}.msi)
+varnoke_package(${VARNOKE_MSI} ${VARNOKE_VERSION})
+varnoke_package(${VARNOKE_OLDER_MSI} ${VARNOKE_OLDER_VERSION})
+add_custom_target(varnoke_msi ALL DEPENDS ${VARNOKE_MSI} ${VARNOKE_OLDER_MSI})
+
+add_test(NAME module_file_x86 COMMAND ${CMAKE_SOURCE_DIR}/tools/check-module.sh ${VARNOKE_X86_MODULE} i686)
