@@ -39,6 +39,7 @@ struct FolderOperation {
   uint32_t fileErrors = 0;
   uint32_t folderErrors = 0;
   uint64_t bytesFreed = 0;
+  uint64_t listedSize = 0;  // of the file being visited, from the walk's listing
   HWND window = nullptr;  // the dialog, target of the worker's messages
 
   OperationCounts Counts() const;

@@ -115,7 +115,7 @@ class Walk {
   std::wstring path_;
   // Levels are held by pointer: a listing must not move while it is open.
   std::vector<std::unique_ptr<Level>> levels_;
-  WIN32_FIND_DATAW entry_;
+  WIN32_FIND_DATAW entry_ = {};
 };
 
 bool Walk::OpenListing(Level& level, DWORD* error) {
@@ -174,7 +174,10 @@ int32_t Walk::Step() {
   const bool link = IsLinkEntryData(entry_.dwFileAttributes, entry_.dwReserved0);
   Append(entry_.cFileName);
   if (link) return Visit(EntryLink);
-  return folder ? Enter() : Visit(EntryFile);
+  if (folder) return Enter();
+  if (options_.fileSize)
+    *options_.fileSize = (static_cast<uint64_t>(entry_.nFileSizeHigh) << 32) | entry_.nFileSizeLow;
+  return Visit(EntryFile);
 }
 
 int32_t Walk::Run() {

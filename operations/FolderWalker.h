@@ -27,6 +27,9 @@ struct WalkOptions {
   const char* masks;    // ";"-separated masks in the user's code page, not owned
   EntryCallback visit;
   void* context;        // handed unchanged to every visit call
+  // Where the walker puts each file's size as its listing reports it, just
+  // before the file's visit; none: not wanted.
+  uint64_t* fileSize = nullptr;
 };
 
 // Visits the selected files of `folder` and, with recurse, its subfolders'

@@ -19,15 +19,6 @@ bool Cancelled(const FolderOperation& operation) {
   return ::InterlockedCompareExchange(const_cast<volatile LONG*>(&operation.cancel), 0, 0) != 0;
 }
 
-// The size the file system reports for the file; 0 when it cannot be read.
-// The attribute query returns what a listing of the path would, at a
-// fraction of a listing's cost under Wine.
-uint64_t ListedSize(const wchar_t* path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // Recycles one entry. A folder goes to the bin only when it is empty: one
 // that still holds what could not be recycled stays, and counts as an error.
 bool Recycle(const wchar_t* path, bool folder, Result* code) {
@@ -110,8 +101,9 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
   const bool folder = kind == EntryFolderDone || (link && IsFolderEntry(path));
   // Clean leaves every folder, and with it every folder link, in place.
   if (folder && operation.mode == ModeClean) return 0;
-  // A link frees nothing of what it points to.
-  const uint64_t size = !folder && operation.report && !link ? ListedSize(path) : 0;
+  // A link frees nothing of what it points to. The size is the one the
+  // walk's listing reported for this file.
+  const uint64_t size = kind == EntryFile && operation.report ? operation.listedSize : 0;
 
   Result code = kResultOk;
   bool nameOnly = false;
@@ -152,6 +144,7 @@ void WorkerMain(FolderOperation& operation) {
   options.masks = clean.masks.c_str();
   options.visit = &VisitEntry;
   options.context = &operation;
+  options.fileSize = &operation.listedSize;
   for (const std::wstring& selected : operation.folders) {
     const std::wstring folder = ExtendedPath(selected);
     // A selected folder that is itself a link is deleted as the link alone:

@@ -44,7 +44,7 @@ struct WorkerLike {
   ~WorkerLike() { ::DestroyWindow(operation.window); }
 
   int32_t Walk(const std::wstring& folder, int32_t recurse, const char* masks) {
-    WalkOptions options{recurse, 1, masks, &WorkerLike::Visit, this};
+    WalkOptions options{recurse, 1, masks, &WorkerLike::Visit, this, &operation.listedSize};
     return WalkFolder(ExtendedPath(folder).c_str(), options);
   }
   static int32_t Visit(const wchar_t* path, int32_t kind, void* context) {

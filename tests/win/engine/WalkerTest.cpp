@@ -330,3 +330,28 @@ TEST(WalkPaths, IsEmptyFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Sizes {
+  uint64_t current = 0;
+  std::vector<std::pair<std::wstring, uint64_t>> seen;
+  static int32_t Callback(const wchar_t* path, int32_t kind, void* context) {
+    Sizes& self = *static_cast<Sizes*>(context);
+    if (kind == EntryFile) self.seen.emplace_back(path, self.current);
+    return 0;
+  }
+};
+
+}  // namespace
+
+TEST(WalkSizes, EachFileComesWithTheSizeItsListingReports) {
+  WideTemp temp;
+  temp.File(L"S\\three", "abc");
+  temp.File(L"seven", "1234567");
+  Sizes sizes;
+  WalkOptions options{1, 1, "*", &Sizes::Callback, &sizes, &sizes.current};
+  EXPECT_EQ(0, WalkFolder(temp.path().c_str(), options));
+  EXPECT_EQ((std::vector<std::pair<std::wstring, uint64_t>>{{temp.Sub(L"S\\three"), 3}, {temp.Sub(L"seven"), 7}}),
+            sizes.seen);
+}
