@@ -37,7 +37,9 @@ double Best(const std::vector<double>& values) { return *std::min_element(values
 std::string TempRoot() {
   char base[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, base);
-  std::string root = std::string(base) + "vk_enginebench_" + std::to_string(::GetCurrentProcessId());
+  // Process ids come round again; a run that was stopped leaves its trees.
+  std::string root = std::string(base) + "vk_enginebench_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                     std::to_string(::GetTickCount());
   ::CreateDirectoryA(root.c_str(), nullptr);
   return root;
 }
