@@ -8,7 +8,7 @@ out=$(mkdir -p "$2" && cd "$2" && pwd)
 requests=$(mktemp -d)
 export DISPLAY=$(cat "$build/wine/display")
 VARNOKE_SHOT_DIR="Z:${requests//\//\\}" "$here/tools/wine-run.sh" "$build" "$build/operations_tests.exe" \
-  --gtest_filter='OperationDialog.QuestionsOfEveryModeToTheByte:OperationDialog.YesWorksThenReportsUntilExit:OperationDialog.CancelDuringGutmann*' \
+  --gtest_filter='OperationDialog.QuestionsOfEveryModeToTheByte:OperationDialog.YesWorksThenReportsUntilExit:OperationDialog.CancelDuringGutmann*:OperationDialog.TheQuestionAndTheProgressLineShowTheRealNames' \
   >"$requests/log.txt" 2>&1 &
 tests=$!
 while kill -0 "$tests" 2>/dev/null; do
