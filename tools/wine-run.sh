@@ -14,4 +14,14 @@ varnoke_wine_env "$build"
 if [ "$WINEARCH" = win64 ] && reason=$("$here/x86-unavailable.sh"); then
   export VARNOKE_X86_UNAVAILABLE="$reason"
 fi
-exec wine "$@"
+# The program's output goes through a file, not straight to the caller's
+# pipe: the first program that opens a window starts Wine's desktop process,
+# which inherits the program's output and keeps it open for as long as any
+# program of the prefix has a window. A caller waiting for the end of a
+# pipe (CTest) would wait for the whole run.
+output=$(mktemp "$VARNOKE_WINE_DIR/run.XXXXXX")
+trap 'rm -f "$output"' EXIT
+wine "$@" >"$output" 2>&1
+status=$?
+cat "$output"
+exit $status
