@@ -89,6 +89,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc
 # One test program per folder tests/win/<area>; each TEST is one CTest test.
 # A test that calls GTEST_SKIP shows as skipped, never as passed.
 set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp MsiTest.cpp)
+set(VARNOKE_SCREEN_TESTS HostTest.cpp)
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/win/*)
 foreach(dir ${test_dirs})
   get_filename_component(area ${dir} NAME)
@@ -137,6 +138,11 @@ foreach(dir ${test_dirs})
       get_filename_component(srcName ${src} NAME)
       if(area STREQUAL "registration" OR srcName IN_LIST VARNOKE_SHARED_REGISTRY_TESTS)
         set_tests_properties(${added} PROPERTIES RESOURCE_LOCK registry ENVIRONMENT "${shared_env}")
+      endif()
+      # Tests that read their pixels back from the screen run alone: a
+      # window of a test running beside them would cover what they look at.
+      if(srcName IN_LIST VARNOKE_SCREEN_TESTS)
+        set_tests_properties(${added} PROPERTIES RUN_SERIAL TRUE)
       endif()
     endforeach()
   endif()
