@@ -90,6 +90,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc
 # A test that calls GTEST_SKIP shows as skipped, never as passed.
 set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp MsiTest.cpp)
 set(VARNOKE_SCREEN_TESTS HostTest.cpp)
+set(VARNOKE_LONG_TESTS TreeRunTest.cpp)
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/win/*)
 foreach(dir ${test_dirs})
   get_filename_component(area ${dir} NAME)
@@ -143,6 +144,11 @@ foreach(dir ${test_dirs})
       # window of a test running beside them would cover what they look at.
       if(srcName IN_LIST VARNOKE_SCREEN_TESTS)
         set_tests_properties(${added} PROPERTIES RUN_SERIAL TRUE)
+      endif()
+      # Whole trees of 20,000 files, each erased file flushed to the disk:
+      # minutes on a busy machine.
+      if(srcName IN_LIST VARNOKE_LONG_TESTS)
+        set_tests_properties(${added} PROPERTIES TIMEOUT 900)
       endif()
     endforeach()
   endif()
