@@ -11,6 +11,26 @@ constexpr uint32_t kItemDosBox = 1;
 constexpr uint32_t kItemDelete = 2;
 constexpr uint32_t kItemClean = 4;
 
+// Values of Settings::DeleteOption: what Delete does with the selection.
+enum DeleteOption : int32_t {
+  DeleteToRecycleBin = 0,
+  DeletePermanently = 1,
+  DeleteByErasure = 2,
+};
+
+// Values of Settings::EraseMethod. Erasure treats any other stored value as
+// ZeroPass; the configuration keeps it unless the user picks a method.
+enum EraseMethod : uint32_t {
+  ZeroPass = 0,
+  RandomPass = 1,
+  DoD3Pass = 2,
+  Gutmann35Pass = 3,
+};
+constexpr uint32_t kEraseMethodCount = 4;
+
+// The registry stores both as plain numbers, and a value outside the
+// enumeration must survive a load and a save unchanged, so the fields keep
+// their integer types.
 struct Settings {
   uint32_t Items = 0xFFFFFFFF;
   int32_t MenuBitmaps = 1;
