@@ -1,6 +1,6 @@
 #include "config/CleanPage.h"
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/MaskHistory.h"
 #include "resources/StringIds.h"
 #include "server/ActivationContext.h"

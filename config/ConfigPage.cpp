@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/ControlHelpTable.h"
 #include "config/HelpPopup.h"
 #include "server/ActivationContext.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "resources/StringIds.h"
 #include "server/ActivationContext.h"
 #include "server/ErrorReturn.h"
@@ -236,7 +236,7 @@ void ConfigSheet::FitToPages() {
 // with F1): where the implementation still shows them, hide them and let OK
 // and Cancel take the right-most places, as the system's own sheets do.
 void ConfigSheet::TidyButtons() {
-  const int order[] = {IDOK, IDCANCEL, 0x3021 /* Apply */, IDHELP};
+  const int order[] = {IDOK, IDCANCEL, IDC_SHEET_APPLY, IDHELP};
   std::vector<std::pair<LONG, LONG>> places;  // left, top in client coordinates
   for (int id : order) {
     HWND button = ::GetDlgItem(window_, id);
@@ -248,7 +248,7 @@ void ConfigSheet::TidyButtons() {
   }
   std::sort(places.begin(), places.end());
   bool hidden = false;
-  for (int id : {0x3021, IDHELP}) {
+  for (int id : {IDC_SHEET_APPLY, IDHELP}) {
     HWND button = ::GetDlgItem(window_, id);
     if (IsShown(button)) {
       ::ShowWindow(button, SW_HIDE);

@@ -1,6 +1,6 @@
 #include "config/DeletePage.h"
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "resources/StringIds.h"
 #include "server/Module.h"
 

@@ -1,6 +1,6 @@
 #include "config/DosBoxPage.h"
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "resources/StringIds.h"
 
 DosBoxPage::DosBoxPage(Settings& settings)

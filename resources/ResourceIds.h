@@ -1,5 +1,5 @@
-// Resource and control ids of the configuration sheet; shared by the
-// resource script and the code.
+// Resource and control ids of the module: dialogs, icons, controls and the
+// strings that code names directly; shared by the resource scripts and code.
 #pragma once
 
 #define IDD_ITEMS_PAGE 105
@@ -34,3 +34,7 @@
 
 // Shown when a mask list holds the history's separator.
 #define IDS_MASK_BAR_REFUSED 530
+
+// The Apply button of a property sheet: comctl32's own id, which its headers
+// do not name.
+#define IDC_SHEET_APPLY 0x3021
