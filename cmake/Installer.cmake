@@ -111,4 +111,4 @@ varnoke_package(${VARNOKE_MSI} ${VARNOKE_VERSION})
 varnoke_package(${VARNOKE_OLDER_MSI} ${VARNOKE_OLDER_VERSION})
 add_custom_target(varnoke_msi ALL DEPENDS ${VARNOKE_MSI} ${VARNOKE_OLDER_MSI})
 
-add_test(NAME module_file_x86 COMMAND ${CMAKE_SOURCE_DIR}/tools/check-module.sh ${VARNOKE_X86_MODULE} i686)
+add_test(NAME module_file_x86 COMMAND ${CMAKE_SOURCE_DIR}/tests/harness/check-module.sh ${VARNOKE_X86_MODULE} i686)

@@ -10,7 +10,7 @@
 set -u
 repo=$(cd "$(dirname "$0")/../../.." && pwd)
 build=$(cd "$1" && pwd)
-. "$repo/tools/wine-env.sh"
+. "$repo/tests/harness/wine-env.sh"
 varnoke_wine_env "$build"
 
 name="vk_host_$$"
