@@ -91,7 +91,6 @@ class RegistryTest : public ::testing::Test {
     KeyTree tree;
   };
   std::vector<Saved> saved_;
-  RegistrationPlatform platform_ = {};
 };
 
 }  // namespace registration_tests
