@@ -3,7 +3,8 @@
 #   varnoke_sources(PURE a.cpp ...)   code without <windows.h>: in the DLL and in the native build
 #   varnoke_sources(WIN b.cpp ...)    Windows code: in the DLL only
 #   varnoke_sources(RC c.rc ...)      resource scripts of the module
-#   varnoke_sources(EXPORTS d.cpp)    the exported entry points, linked into the DLL itself
+#   varnoke_sources(EXPORTS d.cpp)    linked into the DLL itself: the exported entry points and the
+#                                     definitions that must win over the static runtime's own
 function(varnoke_sources)
   cmake_parse_arguments(V "" "" "PURE;WIN;RC;EXPORTS" ${ARGN})
   foreach(kind PURE WIN RC EXPORTS)

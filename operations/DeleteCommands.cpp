@@ -3,6 +3,7 @@
 
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "operations/WideText.h"
 #include "server/ErrorReturn.h"
 #include "server/Module.h"
 #include "server/ShellExt.h"
@@ -11,10 +12,35 @@ static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
+// The longest line of a path in the dialog, in UTF-16 units.
+constexpr size_t kShownPathLength = 54;
+
 void RunOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode) {
   FolderOperation operation(settings, folders, mode);
   RunOperationDialog(operation, ::GetActiveWindow());
 }
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Halves of a pair that shortening cut apart would show as boxes.
+void DropLoneSurrogates(std::wstring* text) {
+  std::wstring kept;
+  kept.reserve(text->size());
+  for (size_t i = 0; i < text->size(); ++i) {
+    const wchar_t c = (*text)[i];
+    if (IsHighSurrogate(c) && i + 1 < text->size() && IsLowSurrogate((*text)[i + 1])) {
+      kept += c;
+      kept += (*text)[++i];
+    } else if (!IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+      kept += c;
+    }
+  }
+  text->swap(kept);
+}
+
+std::string ShortenUtf8(const std::string& path) { return Utf8FromWide(ShortenPath(WideFromUtf8(path))); }
+std::string MaskTextUtf8(const std::string& masks) { return Utf8FromWide(WideFromCodePage(masks)); }
 
 }  // namespace
 
@@ -34,30 +60,33 @@ OperationCounts FolderOperation::Counts() const {
   return counts;
 }
 
-std::string ModuleString(unsigned id) { return LoadModuleString(id); }
-
-std::string ShortenPath(const std::string& path) {
-  char shortened[55];
-  if (!::PathCompactPathExA(shortened, path.c_str(), sizeof(shortened), 0))
-    lstrcpynA(shortened, path.c_str(), sizeof(shortened));
-  return shortened;
+std::wstring ShortenPath(const std::wstring& path) {
+  wchar_t shortened[kShownPathLength + 1];
+  if (!::PathCompactPathExW(shortened, path.c_str(), kShownPathLength + 1, 0))
+    lstrcpynW(shortened, path.c_str(), kShownPathLength + 1);
+  std::wstring text(shortened);
+  DropLoneSurrogates(&text);
+  return text;
 }
 
 void ComposeConfirmation(FolderOperation& operation) {
-  ConfirmationInput input{operation.mode, operation.settings.EraseMethod, &operation.folders, std::string(), 1,
-                          operation.settings.CleanSubfolders};
+  // The pure text builders compose in UTF-8, which holds every name.
+  std::vector<std::string> folders;
+  for (const std::wstring& folder : operation.folders) folders.push_back(Utf8FromWide(folder));
+  ConfirmationInput input{operation.mode, operation.settings.EraseMethod, &folders, std::string(), 1,
+                          operation.settings.CleanSubfolders, &MaskTextUtf8};
   if (operation.mode == ModeClean) {
     CleanMaskSplit split = SplitCleanMasks(operation.settings.CleanMasks);
     input.masks = std::move(split.masks);
     input.include = split.include;
   }
-  ConfirmationTexts texts = ComposeConfirmationTexts(input, ModuleString, ShortenPath);
-  operation.messageText = std::move(texts.message);
-  operation.folderListText = std::move(texts.folderList);
+  ConfirmationTexts texts = ComposeConfirmationTexts(input, ModuleStringUtf8, ShortenUtf8);
+  operation.messageText = WideFromUtf8(texts.message);
+  operation.folderListText = WideFromUtf8(texts.folderList);
 }
 
-std::string ComposeReport(const FolderOperation& operation) {
-  return ComposeReport(operation.mode, operation.Counts(), ModuleString);
+std::wstring ComposeReport(const FolderOperation& operation) {
+  return WideFromUtf8(ComposeReport(operation.mode, operation.Counts(), ModuleStringUtf8));
 }
 
 void CShellExt::RunDeleteCommand(bool shiftDown) {

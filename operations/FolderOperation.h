@@ -11,7 +11,7 @@
 #include "server/ShellExt.h"
 #include "settings/Settings.h"
 
-// Messages from the worker to the dialog.
+// Messages from the worker to the dialog; the texts are wide.
 constexpr UINT WM_OP_DONE = WM_APP;      // posted as the worker's last action
 constexpr UINT WM_OP_FILE = WM_APP + 1;  // sent, wParam = shortened path
 constexpr UINT WM_OP_PASS = WM_APP + 2;  // sent, wParam = "Pass n of m"
@@ -25,10 +25,10 @@ struct FolderOperation {
   const SelectedFolders& folders;  // borrowed for the run, read only
   const OperationMode mode;
   UniqueIcon icon;
-  std::string messageText;
-  std::string folderListText;
-  std::string fileText;
-  std::string passesText;
+  std::wstring messageText;
+  std::wstring folderListText;
+  std::wstring fileText;
+  std::wstring passesText;
   UniqueHandle worker;
   volatile LONG idle = 1;    // 1: no worker runs, closing ends the dialog
   volatile LONG cancel = 0;  // set to 1 by the dialog thread only
@@ -39,6 +39,7 @@ struct FolderOperation {
   uint32_t fileErrors = 0;
   uint32_t folderErrors = 0;
   uint64_t bytesFreed = 0;
+  uint64_t listedSize = 0;  // of the file being visited, from the walk's listing
   HWND window = nullptr;  // the dialog, target of the worker's messages
 
   OperationCounts Counts() const;
@@ -47,11 +48,10 @@ struct FolderOperation {
 // Fills messageText and folderListText with the question and the folder list.
 void ComposeConfirmation(FolderOperation& operation);
 // The closing report from the counters.
-std::string ComposeReport(const FolderOperation& operation);
-// Strings of the module's table, for the pure text builders.
-std::string ModuleString(unsigned id);
-// A path shortened to at most 54 characters for one line of the dialog.
-std::string ShortenPath(const std::string& path);
+std::wstring ComposeReport(const FolderOperation& operation);
+// A path shortened to at most 54 characters for one line of the dialog; a
+// character outside the Basic Multilingual Plane is never cut in two.
+std::wstring ShortenPath(const std::wstring& path);
 
 // The two progress lines of the dialog. Each repaints at most once per
 // 100 ms, by time stamps shared by every operation dialog of the process.
@@ -69,7 +69,7 @@ INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner);
 // and the eraser.
 DWORD WINAPI OperationWorker(void* operation);
 void WorkerMain(FolderOperation& operation);
-int32_t VisitEntry(const char* path, int32_t folderDone, void* operation);
+int32_t VisitEntry(const wchar_t* path, int32_t kind, void* operation);
 int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
 
 // Platform calls of a run that tests must be able to fail.

@@ -1,30 +1,51 @@
 // The folder walker and the mask list: depth-first walks of one folder tree,
-// files selected by ";"-separated wild-card masks.
+// files selected by ";"-separated wild-card masks. Paths are wide text, in
+// the "\\?\" form when they come from ExtendedPath, so that no name and no
+// depth is out of reach.
 #pragma once
 #include <cstdint>
 #include <string>
 
-// (path, folder-done flag, context) -> 0 to go on; any other value stops the
-// walk, which returns it unchanged. path is valid only during the call.
-using EntryCallback = int32_t (*)(const char* path, int32_t folderDone, void* context);
+// What a visit call is about.
+enum EntryKind : int32_t {
+  EntryFile = 0,        // a selected file
+  EntryFolderDone = 1,  // a folder after its contents, or a folder link
+  EntryUnlisted = 2,    // a folder that could not be listed (wholly or in part);
+                        // the thread's last error says why. It is not reported
+                        // as done: it may still hold entries.
+  EntryLink = 3,        // a link to a folder or a selected link to a file: to be
+                        // removed as a link, never followed
+};
+
+// (path, kind, context) -> 0 to go on; any other value stops the walk,
+// which returns it unchanged. path is valid only during the call.
+using EntryCallback = int32_t (*)(const wchar_t* path, int32_t kind, void* context);
 
 struct WalkOptions {
   int32_t recurse;      // non-zero: descend into subfolders
   int32_t include;      // sense of the mask list (see MaskMatch)
-  const char* masks;    // ";"-separated masks, not owned
+  const char* masks;    // ";"-separated masks in the user's code page, not owned
   EntryCallback visit;
   void* context;        // handed unchanged to every visit call
+  // Where the walker puts each file's size as its listing reports it, just
+  // before the file's visit; none: not wanted.
+  uint64_t* fileSize = nullptr;
 };
 
 // Visits the selected files of `folder` and, with recurse, its subfolders'
-// trees first; every folder is reported (flag 1) after its contents.
-// 0 at the end, a platform error code, or the first non-zero visit result.
-// A directory that is a link (junction, symbolic link) is never descended
-// into: it is reported as a finished folder, so that only the link goes.
-int32_t WalkFolder(const char* folder, const WalkOptions& options);
+// trees first; every folder is reported done after its contents. A folder
+// that cannot be listed is reported as unlisted and the walk goes on with the
+// rest of the tree, so its ancestors are still reported done. 0 at the end,
+// or the first non-zero visit result. A directory that is a link (junction,
+// symbolic link) is never descended into: like a selected file that is a
+// link, it is reported as a link, so that only the link goes. The listing
+// tells, so no entry is looked up again. Paths are joined with "\" whatever
+// the folder ends with.
+int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 
-// Non-zero when the bare file name `name` is selected by the mask list.
-int32_t MaskMatch(const char* name, const char* masks, int32_t include);
+// Non-zero when the bare file name `name` is selected by the mask list
+// (masks in the user's code page, matched as PathMatchSpec matches).
+int32_t MaskMatch(const wchar_t* name, const char* masks, int32_t include);
 
 struct CleanMaskSplit {
   std::string masks;
@@ -33,11 +54,21 @@ struct CleanMaskSplit {
 // The first entry of a CleanMasks value: its mask list and sense.
 CleanMaskSplit SplitCleanMasks(const std::string& value);
 
+// The "\\?\" form of a folder path (full path, "\\?\UNC\" for shares, no
+// trailing separator), which the wide file calls take at any length.
+std::wstring ExtendedPath(const std::wstring& path);
+// A path as the user knows it: the "\\?\" or "\\?\UNC\" prefix taken off.
+std::wstring ShownPath(const std::wstring& path);
+
 // True when the entry at path is a link (a name-surrogate reparse point such
 // as a junction or a symbolic link, to a folder or to a file). Links are
 // removed as links in every mode and never overwritten.
-bool IsLinkEntry(const char* path);
-// Removes a link itself, never what it points to: RemoveDirectoryA for a
-// folder link, DeleteFileA for a file link. Non-zero on success, last error
+bool IsLinkEntry(const wchar_t* path);
+// Removes a link itself, never what it points to: RemoveDirectoryW for a
+// folder link, DeleteFileW for a file link. Non-zero on success, last error
 // set on failure.
-int32_t RemoveLinkEntry(const char* path);
+int32_t RemoveLinkEntry(const wchar_t* path);
+// True when a listing of the folder shows no entry but "." and "..". Else
+// false with the last error set: ERROR_DIR_NOT_EMPTY, or why it cannot be
+// listed.
+bool IsEmptyFolder(const wchar_t* path);

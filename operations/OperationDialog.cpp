@@ -4,6 +4,7 @@
 #include "config/HelpPopup.h"
 #include "operations/FolderOperation.h"
 #include "operations/OperationIds.h"
+#include "operations/WideText.h"
 #include "server/ActivationContext.h"
 #include "server/ErrorReturn.h"
 #include "server/Module.h"
@@ -24,6 +25,8 @@ bool DueAt(ProgressLine line, DWORD now) {
   return now - stamp > kRepaintInterval;
 }
 
+std::wstring ModuleText(unsigned id) { return WideFromUtf8(ModuleStringUtf8(id)); }
+
 const OperationCalls kPlatformCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
 const OperationCalls* calls = &kPlatformCalls;
 
@@ -42,8 +45,8 @@ class OperationDialog {
   void StartWork();
   void OnWorkDone();
   void OnCancel();
-  void ShowProgress(ProgressLine line, const char* text, std::string* kept, int control);
-  void SetText(int control, const std::string& text);
+  void ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control);
+  void SetText(int control, const std::wstring& text);
   void Show(int control, bool show);
 
   FolderOperation& op_;
@@ -52,11 +55,11 @@ class OperationDialog {
 };
 
 INT_PTR CALLBACK OperationDialog::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<OperationDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+  auto* self = reinterpret_cast<OperationDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
   if (!self) {
     self = static_cast<OperationDialog*>(TakeCreateWindowObject());
     if (!self) return FALSE;
-    ::SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     self->window_ = window;
     self->op_.window = window;
   }
@@ -82,17 +85,18 @@ INT_PTR OperationDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (LOWORD(wParam) == IDCANCEL) {
         OnCancel();
       } else if (HIWORD(wParam) == 0) {
-        ShowHelpPopup(window_, op_.folderListText.c_str());
+        // The popup takes text in the code page alone.
+        ShowHelpPopup(window_, CodePageFromWide(op_.folderListText).c_str());
       }
       return TRUE;
     case WM_CLOSE:
       OnCancel();
       return TRUE;
     case WM_OP_FILE:
-      ShowProgress(PathLine, reinterpret_cast<const char*>(wParam), &op_.fileText, IDC_FILENAME);
+      ShowProgress(PathLine, reinterpret_cast<const wchar_t*>(wParam), &op_.fileText, IDC_FILENAME);
       return TRUE;
     case WM_OP_PASS:
-      ShowProgress(PassesLine, reinterpret_cast<const char*>(wParam), &op_.passesText, IDC_PASSES);
+      ShowProgress(PassesLine, reinterpret_cast<const wchar_t*>(wParam), &op_.passesText, IDC_PASSES);
       return TRUE;
     case WM_OP_DONE:
       if (!op_.idle) OnWorkDone();
@@ -106,11 +110,11 @@ void OperationDialog::Initialise() {
   static const int kIcons[] = {IDI_MODE_RECYCLE, IDI_MODE_DELETE, IDI_MODE_ERASE, IDI_MODE_DELETE};
   op_.icon.reset(static_cast<HICON>(
       ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
-  ::SetWindowTextA(window_, ModuleString(416 + op_.mode).c_str());
+  ::SetWindowTextW(window_, ModuleText(416 + op_.mode).c_str());
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
   if (op_.mode == ModeRecycle && op_.settings.DeleteConfirm == 0) {
-    SetText(IDC_FILENAME, std::string());
-    SetText(IDC_PASSES, std::string());
+    SetText(IDC_FILENAME, std::wstring());
+    SetText(IDC_PASSES, std::wstring());
     op_.idle = 0;
     StartWork();
     return;
@@ -133,7 +137,7 @@ void OperationDialog::StartWork() {
   Show(IDC_FILENAME, true);
   Show(IDC_PASSES, true);
   Show(IDOK, false);
-  SetText(IDCANCEL, ModuleString(420));
+  SetText(IDCANCEL, ModuleText(420));
   // The hidden "Yes" may have held the focus.
   ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
 
@@ -161,7 +165,7 @@ void OperationDialog::OnWorkDone() {
                         reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32516))), 0);
   Show(IDC_MODEICON, true);
   Show(IDC_TEXT, true);
-  SetText(IDCANCEL, ModuleString(421));
+  SetText(IDCANCEL, ModuleText(421));
   op_.idle = 1;
 }
 
@@ -172,16 +176,16 @@ void OperationDialog::OnCancel() {
     ::InterlockedExchange(&op_.cancel, 1);
 }
 
-void OperationDialog::ShowProgress(ProgressLine line, const char* text, std::string* kept, int control) {
+void OperationDialog::ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control) {
   const DWORD now = calls->tickCount();
   if (!DueAt(line, now)) return;
   ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
-  *kept = text ? text : "";
+  *kept = text ? text : L"";
   SetText(control, *kept);
 }
 
-void OperationDialog::SetText(int control, const std::string& text) {
-  if (::SetDlgItemTextA(window_, control, text.c_str())) return;
+void OperationDialog::SetText(int control, const std::wstring& text) {
+  if (::SetDlgItemTextW(window_, control, text.c_str())) return;
   ::MessageBeep(0xFFFFFFFF);
   ::SetFocus(::GetDlgItem(window_, control));
 }
@@ -214,7 +218,7 @@ INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {
       return -1;
     }
     AddCreateWindowObject(&dialog);
-    result = ::DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(IDD_OPERATION), owner, &OperationDialog::Proc, 0);
+    result = ::DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(IDD_OPERATION), owner, &OperationDialog::Proc, 0);
     if (!dialog.bound()) TakeCreateWindowObject();
   }
   if (result == -1) TRACE_FAILURE(ResultFromError(::GetLastError()));

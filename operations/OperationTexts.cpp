@@ -68,10 +68,12 @@ ConfirmationTexts ComposeConfirmationTexts(const ConfirmationInput& input, const
   if (input.mode == ModeClean) {
     const std::string negation = input.include ? std::string() : load(414);
     const std::string subfolders = input.subfolders ? load(415) : std::string();
-    const std::string shown = ShownMaskList(input.masks);
+    auto convert = [&input](const std::string& text) { return input.maskText ? input.maskText(text) : text; };
+    const std::string shown = convert(ShownMaskList(input.masks));
+    const std::string whole = convert(input.masks);
     texts.message = FillText(load(413).c_str(), negation.c_str(), shown.c_str(), shortList.c_str(), subfolders.c_str());
     texts.folderList =
-        FillText(load(433).c_str(), negation.c_str(), input.masks.c_str(), fullList.c_str(), subfolders.c_str());
+        FillText(load(433).c_str(), negation.c_str(), whole.c_str(), fullList.c_str(), subfolders.c_str());
     return texts;
   }
   if (input.mode == ModeErase) {

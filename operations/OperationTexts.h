@@ -25,14 +25,19 @@ bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode);
 using StringLoader = std::function<std::string(unsigned id)>;
 // A path shortened for one line of the dialog (at most 54 characters).
 using PathShortener = std::function<std::string(const std::string& path)>;
+// Text of the settings turned into the encoding of the composed texts.
+using TextConverter = std::function<std::string(const std::string& text)>;
 
 struct ConfirmationInput {
   OperationMode mode;
   uint32_t eraseMethod;
   const std::vector<std::string>* folders;
-  std::string masks;  // first entry of CleanMasks (Clean only)
+  std::string masks;  // first entry of CleanMasks (Clean only), as stored
   int32_t include;
   int32_t subfolders;
+  // Applied to the mask list after it is cut for the question (the cut
+  // counts in the stored text); none: shown as stored.
+  TextConverter maskText = nullptr;
 };
 
 struct ConfirmationTexts {

@@ -1,12 +1,11 @@
 #include <windows.h>
-#include <shlwapi.h>
-
-#include <vector>
 
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/RecyclePath.h"
+#include "operations/WalkerPlatform.h"
+#include "operations/WideText.h"
 #include "server/ErrorReturn.h"
 #include "server/Text.h"
 
@@ -20,72 +19,95 @@ bool Cancelled(const FolderOperation& operation) {
   return ::InterlockedCompareExchange(const_cast<volatile LONG*>(&operation.cancel), 0, 0) != 0;
 }
 
-// The size the file system reports for the file; 0 when it cannot be read.
-// The attribute query returns what a listing of the path would, at a
-// fraction of a listing's cost under Wine.
-uint64_t ListedSize(const char* path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+// Recycles one entry. A folder goes to the bin only when it is empty: one
+// that still holds what could not be recycled stays, and counts as an error.
+bool Recycle(const wchar_t* path, bool folder, Result* code) {
+  if (folder && !IsEmptyFolder(path)) {
+    *code = ResultFromError(::GetLastError());
+    return false;
+  }
+  if (RecyclePath(path)) return true;
+  *code = -1;
+  return false;
 }
 
-// The eraser takes wide names; the walk still hands over names in the
-// user's code page.
-bool EraseByAnsiName(const char* path, FolderOperation& operation) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (length <= 0) return false;
-  std::vector<wchar_t> wide(static_cast<size_t>(length));
-  if (::MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length) != length) return false;
-  return EraseAndDelete(wide.data(), operation.settings.EraseMethod, &ReportPass, &operation) != 0;
+// Erases one file. A file with other hard links keeps its data for those
+// names: only this name goes, which frees no space, and the trace says so.
+bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
+  const int32_t outcome = EraseAndDelete(path, operation.settings.EraseMethod, &ReportPass, &operation);
+  if (outcome == EraseNameOnly) {
+    *nameOnly = true;
+    TRACE_FAILURE(kResultOtherNames);
+  }
+  return outcome != EraseFailed;
 }
 
 // Removes one entry as the mode asks. Returns false with the failure's code
 // in *code; a link is always removed as a link, so that nothing it points to
-// is recycled, overwritten or deleted.
-bool RemoveEntry(FolderOperation& operation, const char* path, bool folder, bool link, Result* code) {
-  if (link) {
-    if (RemoveLinkEntry(path)) return true;
-    *code = ResultFromError(::GetLastError());
-    return false;
-  }
-  switch (operation.mode) {
-    case ModeRecycle:
-      if (RecyclePath(path)) return true;
-      *code = -1;
-      return false;
-    case ModeErase:
-      if (folder ? ::RemoveDirectoryA(path) : EraseByAnsiName(path, operation))
-        return true;
-      break;
-    default:
-      if (folder ? ::RemoveDirectoryA(path) : ::DeleteFileA(path)) return true;
-      break;
-  }
-  *code = ResultFromError(::GetLastError());
-  return false;
+// is recycled, overwritten or deleted. *nameOnly is set when a name went but
+// the data stays for other names.
+bool RemoveEntry(FolderOperation& operation, const wchar_t* path, bool folder, bool link, Result* code,
+                 bool* nameOnly) {
+  const WalkerPlatform& calls = WalkerCalls();
+  BOOL removed = FALSE;
+  if (link)
+    removed = RemoveLinkEntry(path);
+  else if (operation.mode == ModeRecycle)
+    return Recycle(path, folder, code);
+  else if (folder)
+    removed = calls.removeDirectory(path);
+  else if (operation.mode == ModeErase)
+    removed = Erase(operation, path, nameOnly);
+  else
+    removed = calls.deleteFile(path);
+  if (!removed) *code = ResultFromError(::GetLastError());
+  return removed != FALSE;
+}
+
+// A folder that could not be listed may still hold what was selected. Clean
+// reports files alone, so there it counts among the file errors.
+void CountUnlisted(FolderOperation& operation, DWORD error) {
+  if (operation.mode == ModeClean)
+    ++operation.fileErrors;
+  else
+    ++operation.folderErrors;
+  TRACE_FAILURE(ResultFromError(error));
+}
+
+bool IsFolderEntry(const wchar_t* path) {
+  const DWORD attributes = WalkerCalls().getFileAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ShowPath(FolderOperation& operation, const wchar_t* path) {
+  if (!ProgressLineDue(PathLine)) return;
+  const std::wstring shortened = ShortenPath(ShownPath(path));
+  ::SendMessageW(operation.window, WM_OP_FILE, reinterpret_cast<WPARAM>(shortened.c_str()), 0);
 }
 
 }  // namespace
 
-int32_t VisitEntry(const char* path, int32_t folderDone, void* context) {
+int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
+  const DWORD listingError = ::GetLastError();
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
   if (Cancelled(operation)) return kStop;
-
-  if (ProgressLineDue(PathLine)) {
-    char shortened[55];
-    if (!::PathCompactPathExA(shortened, path, sizeof(shortened), 0)) lstrcpynA(shortened, path, sizeof(shortened));
-    ::SendMessageA(operation.window, WM_OP_FILE, reinterpret_cast<WPARAM>(shortened), 0);
+  ShowPath(operation, path);
+  if (kind == EntryUnlisted) {
+    CountUnlisted(operation, listingError);
+    return 0;
   }
 
-  const bool folder = folderDone != 0;
+  const bool link = kind == EntryLink;
+  const bool folder = kind == EntryFolderDone || (link && IsFolderEntry(path));
   // Clean leaves every folder, and with it every folder link, in place.
   if (folder && operation.mode == ModeClean) return 0;
-  const bool link = IsLinkEntry(path);
-  // A link frees nothing of what it points to.
-  const uint64_t size = !folder && operation.report && !link ? ListedSize(path) : 0;
+  // A link frees nothing of what it points to. The size is the one the
+  // walk's listing reported for this file.
+  const uint64_t size = kind == EntryFile && operation.report ? operation.listedSize : 0;
 
   Result code = kResultOk;
-  const bool removed = RemoveEntry(operation, path, folder, link, &code);
+  bool nameOnly = false;
+  const bool removed = RemoveEntry(operation, path, folder, link, &code, &nameOnly);
   if (folder) {
     if (removed) {
       ++operation.foldersRemoved;
@@ -95,7 +117,7 @@ int32_t VisitEntry(const char* path, int32_t folderDone, void* context) {
     }
   } else if (removed) {
     ++operation.filesDeleted;
-    if (operation.report) operation.bytesFreed += size;
+    if (operation.report && !nameOnly) operation.bytesFreed += size;
   } else {
     ++operation.fileErrors;
     TRACE_FAILURE(code);
@@ -107,14 +129,14 @@ int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
   if (Cancelled(operation)) return kStop;
   if (passCount <= 1 || !ProgressLineDue(PassesLine)) return 0;
-  const std::string text =
-      FillText(ModuleString(444).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount));
-  ::SendMessageA(operation.window, WM_OP_PASS, reinterpret_cast<WPARAM>(text.c_str()), 0);
+  const std::wstring text = WideFromUtf8(
+      FillText(ModuleStringUtf8(444).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
+  ::SendMessageW(operation.window, WM_OP_PASS, reinterpret_cast<WPARAM>(text.c_str()), 0);
   return 0;
 }
 
 void WorkerMain(FolderOperation& operation) {
-  CleanMaskSplit clean{"*.*", 1};
+  CleanMaskSplit clean{"*", 1};
   if (operation.mode == ModeClean) clean = SplitCleanMasks(operation.settings.CleanMasks);
   WalkOptions options;
   options.recurse = operation.mode == ModeClean ? operation.settings.CleanSubfolders : 1;
@@ -122,16 +144,20 @@ void WorkerMain(FolderOperation& operation) {
   options.masks = clean.masks.c_str();
   options.visit = &VisitEntry;
   options.context = &operation;
-  for (const std::string& folder : operation.folders) {
+  options.fileSize = &operation.listedSize;
+  for (const std::wstring& selected : operation.folders) {
+    const std::wstring folder = ExtendedPath(selected);
     // A selected folder that is itself a link is deleted as the link alone:
     // walking it would delete what it points to. Clean works inside the
     // folder the user sees, so it goes through.
     if (operation.mode != ModeClean && IsLinkEntry(folder.c_str())) {
-      VisitEntry(folder.c_str(), 1, &operation);
+      if (VisitEntry(folder.c_str(), EntryLink, &operation) != 0) break;
       continue;
     }
+    // Only a cancellation stops a walk; the remaining folders then cost one
+    // visit each.
     const int32_t result = WalkFolder(folder.c_str(), options);
-    if (result != 0) TRACE_FAILURE(result < 0 ? result : ResultFromError(static_cast<uint32_t>(result)));
+    if (result != 0) TRACE_FAILURE(result);
   }
 }
 
@@ -145,6 +171,6 @@ DWORD WINAPI OperationWorker(void* context) {
   }
   // The dialog cannot close before this message arrives: a full queue must
   // not lose it.
-  while (!::PostMessageA(operation.window, WM_OP_DONE, 0, 0) && ::IsWindow(operation.window)) ::Sleep(50);
+  while (!::PostMessageW(operation.window, WM_OP_DONE, 0, 0) && ::IsWindow(operation.window)) ::Sleep(50);
   return 0;
 }

@@ -4,30 +4,54 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "operations/FolderOperation.h"
+#include "operations/FolderWalker.h"
+#include "operations/WalkerPlatform.h"
 #include "server/ErrorReturn.h"
 #include "server/Handles.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
-int32_t RecyclePath(const char* path) {
+int32_t RecyclePath(const wchar_t* extended) {
+  // Wine's shell offers to delete for good what is not there at all.
+  if (WalkerCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
+    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    return 0;
+  }
+  // The shell's file operation takes the paths the user knows, not the
+  // "\\?\" form.
+  const std::wstring path = ShownPath(extended);
   // The shell reads a list of paths that ends in an empty one.
-  const size_t length = std::strlen(path);
-  UniqueHeapBlock list(Calls().heapAlloc(::GetProcessHeap(), 0, length + 2));
+  const size_t bytes = (path.size() + 2) * sizeof(wchar_t);
+  UniqueHeapBlock list(Calls().heapAlloc(::GetProcessHeap(), 0, bytes));
   if (!list) {
     TRACE_FAILURE(kResultOutOfMemory);
     return 0;
   }
-  char* from = static_cast<char*>(list.get());
-  std::memcpy(from, path, length + 1);
-  from[length + 1] = '\0';
+  wchar_t* from = static_cast<wchar_t*>(list.get());
+  std::memcpy(from, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+  from[path.size() + 1] = L'\0';
 
-  SHFILEOPSTRUCTA request = {};
+  SHFILEOPSTRUCTW request = {};
   request.hwnd = nullptr;
   request.wFunc = FO_DELETE;
   request.pFrom = from;
   request.pTo = nullptr;
-  request.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
-  return ::SHFileOperationA(&request) == 0 ? 1 : 0;
+  // Where the bin cannot take the item, the shell asks before it deletes it
+  // for good instead; the user chose recycling, not deletion.
+  request.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
+  const int result = ::SHFileOperationW(&request);
+  if (result != 0) {
+    TRACE_FAILURE(ResultFromError(static_cast<DWORD>(result)));
+    return 0;
+  }
+  // A declined question still returns 0. Only an item that is really gone
+  // counts as removed.
+  if (request.fAnyOperationsAborted || WalkerCalls().getFileAttributes(extended) != INVALID_FILE_ATTRIBUTES) {
+    TRACE_FAILURE(ResultFromError(ERROR_CANCELLED));
+    return 0;
+  }
+  return 1;
 }

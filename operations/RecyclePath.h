@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
-// 1 when the shell moved the item to the recycling bin, else 0. Asks no
-// question and shows no progress.
-int32_t RecyclePath(const char* path);
+// 1 when the item went to the recycling bin (or, where the bin refused it,
+// was deleted because the user said so when asked), else 0: the item is
+// still there, or the user declined. Shows no progress.
+int32_t RecyclePath(const wchar_t* path);

@@ -1,10 +1,10 @@
 #include "server/ShellExt.h"
 
 #include <shellapi.h>
-#include <shlwapi.h>
 
 #include <new>
 
+#include "operations/FolderWalker.h"
 #include "server/ComTry.h"
 #include "server/ErrorReturn.h"
 #include "server/Guids.h"
@@ -24,6 +24,13 @@ struct TypeInfoReleaser {
     if (classTypeInfo) classTypeInfo->Release();
   }
 } typeInfoReleaser;
+
+// At any length: the "\\?\" form reaches paths beyond MAX_PATH.
+bool IsFolder(const std::wstring& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 // Releases a storage medium on every path.
 class MediumScope {
@@ -120,13 +127,15 @@ STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (FAILED(got)) return TRACE_FAILURE(got);
   MediumScope releaseMedium(medium);
   HDROP drop = static_cast<HDROP>(medium.hGlobal);
-  const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  // The wide list holds every name; the ANSI one would turn characters
+  // outside the code page into question marks.
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
-    std::string path(length + 1, '\0');
-    const UINT copied = ::DragQueryFileA(drop, i, &path[0], length + 1);
+    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    const UINT copied = ::DragQueryFileW(drop, i, &path[0], length + 1);
     path.resize(copied < length ? copied : length);
-    if (::PathIsDirectoryA(path.c_str())) {
+    if (IsFolder(path)) {
       folders_.push_back(std::move(path));
     } else if (i == 0) {
       return TRACE_FAILURE(E_FAIL);

@@ -10,8 +10,8 @@
 #include "menu/FolderMenu.h"
 #include "settings/Settings.h"
 
-// Full paths of the selected folders, in drop-list order (ANSI code page).
-using SelectedFolders = std::vector<std::string>;
+// Full paths of the selected folders, in drop-list order, as wide text.
+using SelectedFolders = std::vector<std::wstring>;
 
 class CShellExt : public IShellExtInit, public IContextMenu3, public IProvideClassInfo {
  public:

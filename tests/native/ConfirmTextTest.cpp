@@ -117,3 +117,14 @@ TEST(ConfirmText, DeleteOptionChoosesTheModeAndShiftOnlyTurnsRecyclingIntoDeleti
   EXPECT_FALSE(DeleteModeFor(-1, true, &mode));
   EXPECT_EQ(ModeClean, mode);
 }
+
+TEST(ConfirmText, MasksAreCutInTheStoredTextThenConverted) {
+  const std::vector<std::string> one{"C:\\a"};
+  // A conversion that lengthens every mask must not move the cut.
+  const std::string masks = std::string(30, 'x') + ";" + std::string(19, 'y') + ";*.z";
+  ConfirmationInput input{ModeClean, 0, &one, masks, 1, 0, [](const std::string& text) { return "[" + text + "]"; }};
+  const ConfirmationTexts texts = ComposeConfirmationTexts(input, TableString, Shorten);
+  EXPECT_EQ("Are you sure you want to permanently delete files matching [" + std::string(30, 'x') + ";...] in:\n\n<C:\\a>\n",
+            texts.message);
+  EXPECT_EQ("Delete files matching:\n[" + masks + "]\n\nSelected folder(s):\n\nC:\\a\n\n", texts.folderList);
+}

@@ -1,6 +1,7 @@
-// Mask lists and paths in a double-byte code page (932, Japanese), where the
-// second byte of a character can be "|" or "\". Started by host-tree.sh
-// with a Japanese locale; the ordinary run has code page 1252 and skips it.
+// Mask lists stored in a double-byte code page (932, Japanese), where the
+// second byte of a character can be "|" or "\": they are cut per character
+// in the code page and then match the wide names of the files. Started by
+// host-tree.sh with a Japanese locale; the ordinary run has code page 1252.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,13 +11,13 @@
 #include "TestSupport.h"
 #include "operations/FolderWalker.h"
 #include "server/Text.h"
+#include "tests/win/operations/WideTree.h"
 
-using testing_support::Exists;
-using testing_support::TempFolder;
+using namespace wide_tree;
 
 namespace {
 
-const char kPo[] = "\x83|";   // U+30DD, its second byte is "|"
+const char kPo[] = "\x83|";   // U+30DD in code page 932, its second byte is "|"
 const char kSo[] = "\x83\\";  // U+30BD, its second byte is "\"
 
 class DISABLED_Dbcs : public testing::Test {
@@ -29,34 +30,33 @@ class DISABLED_Dbcs : public testing::Test {
   LeadBytePredicate previous_ = nullptr;
 };
 
-int32_t Collect(const char* path, int32_t done, void* context) {
-  if (!done) static_cast<std::vector<std::string>*>(context)->push_back(path);
-  if (!done) ::DeleteFileA(path);
+int32_t Collect(const wchar_t* path, int32_t kind, void* context) {
+  if (kind == EntryFile) static_cast<std::vector<std::wstring>*>(context)->push_back(ShownPath(path));
+  if (kind == EntryFile) ::DeleteFileW(path);
   return 0;
 }
 
-TEST_F(DISABLED_Dbcs, CleanMasksSplitPerCharacterAndSelectByName) {
-  TempFolder temp;
-  const std::string po = std::string("a") + kPo + "b.txt";
-  const std::string so = std::string("z") + kSo + ".txt";
-  for (const std::string& name : {po, so, std::string("x.tmp"), std::string("y.doc")}) {
-    // Made here: the test support's helper looks for "\" byte by byte.
-    HANDLE file = ::CreateFileA(temp.Sub(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << name << " error " << ::GetLastError();
-    ::CloseHandle(file);
-  }
+TEST_F(DISABLED_Dbcs, CleanMasksSplitPerCharacterAndSelectWideNames) {
+  WideTemp temp;
+  const std::wstring po = L"a\x30DD" L"b.txt";
+  const std::wstring so = L"z\x30BD.txt";
+  for (const std::wstring& name : {po, so, std::wstring(L"x.tmp"), std::wstring(L"y.doc")})
+    ASSERT_TRUE(MakeFileW(temp.Sub(name)));
   const CleanMaskSplit split = SplitCleanMasks(std::string("*") + kPo + "*;*.tmp|excl|*.doc|incl");
   EXPECT_EQ(std::string("*") + kPo + "*;*.tmp", split.masks);
   EXPECT_EQ(0, split.include);
+  EXPECT_EQ(1, MaskMatch(po.c_str(), (std::string("*") + kPo + "*").c_str(), 1));
+  EXPECT_EQ(1, MaskMatch(so.c_str(), (std::string("z") + kSo + ".*").c_str(), 1))
+      << "a mask whose character ends in a \\ byte is one mask";
 
-  std::vector<std::string> visited;
+  std::vector<std::wstring> visited;
   WalkOptions options{0, split.include, split.masks.c_str(), &Collect, &visited};
-  EXPECT_EQ(0, WalkFolder(temp.path().c_str(), options));
+  EXPECT_EQ(0, WalkFolder(ExtendedPath(temp.path()).c_str(), options));
   std::sort(visited.begin(), visited.end());
-  EXPECT_EQ((std::vector<std::string>{temp.Sub("y.doc"), temp.Sub(so)}), visited);
-  EXPECT_FALSE(Exists(temp.Sub(so))) << "a path whose character ends in a \\ byte is deleted whole";
-  EXPECT_TRUE(Exists(temp.Sub(po)));
-  EXPECT_TRUE(Exists(temp.Sub("x.tmp")));
+  EXPECT_EQ((std::vector<std::wstring>{temp.Sub(L"y.doc"), temp.Sub(so)}), visited);
+  EXPECT_FALSE(ExistsW(temp.Sub(so)));
+  EXPECT_TRUE(ExistsW(temp.Sub(po)));
+  EXPECT_TRUE(ExistsW(temp.Sub(L"x.tmp")));
 }
 
 }  // namespace

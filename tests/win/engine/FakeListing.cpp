@@ -17,7 +17,7 @@ FakeListing::~FakeListing() {
   current_ = nullptr;
 }
 
-bool FakeListing::Report(Open* open, LPWIN32_FIND_DATAA data) {
+bool FakeListing::Report(Open* open, LPWIN32_FIND_DATAW data) {
   const FakeFolder& folder = *open->folder;
   if (open->next >= folder.entries.size() || open->next >= folder.failAfter) {
     ::SetLastError(open->next >= folder.failAfter ? folder.nextError : ERROR_NO_MORE_FILES);
@@ -29,16 +29,16 @@ bool FakeListing::Report(Open* open, LPWIN32_FIND_DATAA data) {
   std::memset(data->cFileName, 0, sizeof(data->cFileName));
   data->dwFileAttributes = entry.attributes;
   if (entry.reparseTag) data->dwReserved0 = entry.reparseTag;
-  lstrcpynA(data->cFileName, entry.name.c_str(), MAX_PATH);
+  lstrcpynW(data->cFileName, entry.name.c_str(), MAX_PATH);
   return true;
 }
 
-HANDLE WINAPI FakeListing::FindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+HANDLE WINAPI FakeListing::FindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
   FakeListing& self = *current_;
-  std::string folder = pattern;
+  std::wstring folder = pattern;
   self.opened.push_back(folder);
-  const size_t tail = folder.rfind("\\*.*");
-  if (tail == std::string::npos || tail + 4 != folder.size()) {
+  const size_t tail = folder.rfind(L"\\*");
+  if (tail == std::wstring::npos || tail + 2 != folder.size()) {
     // No wild card: the listing of one entry.
     const auto found = self.attributes.find(folder);
     if (found == self.attributes.end()) {
@@ -47,7 +47,7 @@ HANDLE WINAPI FakeListing::FindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     }
     Open* open = new Open{nullptr, 0, {}};
     const auto tag = self.tags.find(folder);
-    open->single.entries = {{folder.substr(folder.rfind('\\') + 1), found->second,
+    open->single.entries = {{folder.substr(folder.rfind(L'\\') + 1), found->second,
                              tag == self.tags.end() ? 0 : tag->second}};
     open->folder = &open->single;
     Report(open, data);
@@ -70,7 +70,7 @@ HANDLE WINAPI FakeListing::FindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
   return reinterpret_cast<HANDLE>(open);
 }
 
-BOOL WINAPI FakeListing::FindNext(HANDLE listing, LPWIN32_FIND_DATAA data) {
+BOOL WINAPI FakeListing::FindNext(HANDLE listing, LPWIN32_FIND_DATAW data) {
   return Report(reinterpret_cast<Open*>(listing), data);
 }
 
@@ -80,7 +80,7 @@ BOOL WINAPI FakeListing::Close(HANDLE listing) {
   return TRUE;
 }
 
-DWORD WINAPI FakeListing::Attributes(LPCSTR path) {
+DWORD WINAPI FakeListing::Attributes(LPCWSTR path) {
   const auto found = current_->attributes.find(path);
   if (found == current_->attributes.end()) {
     ::SetLastError(ERROR_FILE_NOT_FOUND);
@@ -89,12 +89,12 @@ DWORD WINAPI FakeListing::Attributes(LPCSTR path) {
   return found->second;
 }
 
-BOOL WINAPI FakeListing::Delete(LPCSTR path) {
+BOOL WINAPI FakeListing::Delete(LPCWSTR path) {
   current_->deleted.push_back(path);
   return TRUE;
 }
 
-BOOL WINAPI FakeListing::Remove(LPCSTR path) {
+BOOL WINAPI FakeListing::Remove(LPCWSTR path) {
   current_->removed.push_back(path);
   return TRUE;
 }

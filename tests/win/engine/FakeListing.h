@@ -12,7 +12,7 @@
 namespace engine_test {
 
 struct FakeEntry {
-  std::string name;
+  std::wstring name;
   DWORD attributes;
   DWORD reparseTag = 0;  // left unfilled when 0, as Wine does
 };
@@ -33,16 +33,16 @@ class FakeListing {
   FakeListing(const FakeListing&) = delete;
   FakeListing& operator=(const FakeListing&) = delete;
 
-  // Folders by path (without the "\*.*" of the pattern).
-  std::map<std::string, FakeFolder> folders;
-  // Attributes that GetFileAttributesA reports, by path; a listing of the
+  // Folders by path (without the "\*" of the pattern).
+  std::map<std::wstring, FakeFolder> folders;
+  // Attributes that GetFileAttributesW reports, by path; a listing of the
   // path itself reports them with the tag of `tags`.
-  std::map<std::string, DWORD> attributes;
-  std::map<std::string, DWORD> tags;
-  // Paths given to DeleteFileA and RemoveDirectoryA.
-  std::vector<std::string> deleted, removed;
+  std::map<std::wstring, DWORD> attributes;
+  std::map<std::wstring, DWORD> tags;
+  // Paths given to DeleteFileW and RemoveDirectoryW.
+  std::vector<std::wstring> deleted, removed;
   // Patterns opened, open listings now, and the most open at once.
-  std::vector<std::string> opened;
+  std::vector<std::wstring> opened;
   int openNow = 0;
   int openMost = 0;
 
@@ -52,13 +52,13 @@ class FakeListing {
     size_t next;
     FakeFolder single;  // a listing of one named entry
   };
-  static HANDLE WINAPI FindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data);
-  static BOOL WINAPI FindNext(HANDLE listing, LPWIN32_FIND_DATAA data);
+  static HANDLE WINAPI FindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
+  static BOOL WINAPI FindNext(HANDLE listing, LPWIN32_FIND_DATAW data);
   static BOOL WINAPI Close(HANDLE listing);
-  static DWORD WINAPI Attributes(LPCSTR path);
-  static BOOL WINAPI Delete(LPCSTR path);
-  static BOOL WINAPI Remove(LPCSTR path);
-  static bool Report(Open* open, LPWIN32_FIND_DATAA data);
+  static DWORD WINAPI Attributes(LPCWSTR path);
+  static BOOL WINAPI Delete(LPCWSTR path);
+  static BOOL WINAPI Remove(LPCWSTR path);
+  static bool Report(Open* open, LPWIN32_FIND_DATAW data);
 
   WalkerPlatform saved_;
   static FakeListing* current_;

@@ -9,134 +9,141 @@
 
 #include <set>
 
-#include "EraseSpy.h"
 #include "TestSupport.h"
-#include "erase/Eraser.h"
+#include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "tests/win/operations/WideTree.h"
 
-using engine_test::Wide;
-using testing_support::Exists;
-using testing_support::ReadFileBytes;
+using namespace wide_tree;
 
 namespace {
 
-std::string HostTree() {
-  char root[MAX_PATH] = {};
-  const DWORD length = ::GetEnvironmentVariableA("VARNOKE_HOST_TREE", root, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? root : "";
+std::wstring HostTree() {
+  wchar_t root[MAX_PATH] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"VARNOKE_HOST_TREE", root, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? root : L"";
 }
 
-enum class Mode { Delete, Erase, Clean };
+LRESULT CALLBACK Ignore(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
-// Does with each entry what the operation worker does, links included.
+// A run of the worker's own entry visit over one walk, with every visit
+// recorded on the way in.
 struct WorkerLike {
-  explicit WorkerLike(Mode m) : mode(m) {}
-  Mode mode;
-  std::vector<std::pair<std::string, int32_t>> visits;
-  int fileErrors = 0;
-  int folderErrors = 0;
-
-  static int32_t Visit(const char* path, int32_t done, void* context) {
-    WorkerLike& self = *static_cast<WorkerLike*>(context);
-    self.visits.emplace_back(path, done);
-    if (done && self.mode == Mode::Clean) return 0;
-    BOOL removed;
-    if (IsLinkEntry(path)) removed = RemoveLinkEntry(path);
-    else if (done) removed = ::RemoveDirectoryA(path);
-    else if (self.mode == Mode::Erase) removed = EraseAndDelete(Wide(path).c_str(), DoD3Pass, nullptr, nullptr);
-    else removed = ::DeleteFileA(path);
-    if (!removed) ++(done ? self.folderErrors : self.fileErrors);
-    return 0;
+  WorkerLike(OperationMode mode, uint32_t eraseMethod = 0) : operation(settings, folders, mode) {
+    settings.EraseMethod = eraseMethod;
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = &Ignore;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VarnokeHostTreeSink";
+    ::RegisterClassW(&windowClass);
+    operation.window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                         windowClass.hInstance, nullptr);
   }
+  ~WorkerLike() { ::DestroyWindow(operation.window); }
+
+  int32_t Walk(const std::wstring& folder, int32_t recurse, const char* masks) {
+    WalkOptions options{recurse, 1, masks, &WorkerLike::Visit, this, &operation.listedSize};
+    return WalkFolder(ExtendedPath(folder).c_str(), options);
+  }
+  static int32_t Visit(const wchar_t* path, int32_t kind, void* context) {
+    WorkerLike& self = *static_cast<WorkerLike*>(context);
+    self.visits.emplace_back(ShownPath(path), kind);
+    return VisitEntry(path, kind, &self.operation);
+  }
+
+  Settings settings;
+  SelectedFolders folders;
+  FolderOperation operation;
+  std::vector<std::pair<std::wstring, int32_t>> visits;
 };
 
 class DISABLED_HostTree : public testing::Test {
  protected:
   void SetUp() override {
     root_ = HostTree();
-    if (root_.empty()) GTEST_SKIP() << "VARNOKE_HOST_TREE is not set: run tests/win/engine/host-tree.sh";
+    if (root_.empty()) FAIL() << "VARNOKE_HOST_TREE is not set: run tests/win/engine/host-tree.sh";
   }
   // The target's files, read through Windows.
-  void ExpectTargetIntact(const std::string& base) {
-    EXPECT_EQ("keep me", ReadFileBytes(base + "\\target\\keep.txt"));
-    EXPECT_EQ("keep me too", ReadFileBytes(base + "\\target\\x.tmp"));
-    EXPECT_EQ("deep", ReadFileBytes(base + "\\target\\deep\\keep.tmp"));
+  void ExpectTargetIntact(const std::wstring& base) {
+    EXPECT_EQ("keep me", ReadBytesW(base + L"\\target\\keep.txt"));
+    EXPECT_EQ("keep me too", ReadBytesW(base + L"\\target\\x.tmp"));
+    EXPECT_EQ("deep", ReadBytesW(base + L"\\target\\deep\\keep.tmp"));
   }
-  void ExpectNothingVisitedThroughLinks(const WorkerLike& run, const std::string& sel) {
+  void ExpectNothingVisitedThroughLinks(const WorkerLike& run, const std::wstring& sel) {
     for (const auto& visit : run.visits) {
-      EXPECT_NE(0u, visit.first.rfind(sel + "\\link\\", 0)) << visit.first;
-      EXPECT_NE(0u, visit.first.rfind(sel + "\\sub\\deeplink\\", 0)) << visit.first;
+      EXPECT_NE(0u, visit.first.rfind(sel + L"\\link\\", 0)) << U8(visit.first);
+      EXPECT_NE(0u, visit.first.rfind(sel + L"\\sub\\deeplink\\", 0)) << U8(visit.first);
     }
   }
-  std::string root_;
+  std::wstring root_;
 };
 
 TEST_F(DISABLED_HostTree, LinksToFoldersLookLikeLinks) {
-  const std::string sel = root_ + "\\delete\\sel";
-  EXPECT_TRUE(IsLinkEntry((sel + "\\link").c_str()));
-  EXPECT_FALSE(IsLinkEntry((sel + "\\sub").c_str()));
-  EXPECT_FALSE(IsLinkEntry((sel + "\\a.txt").c_str()));
+  const std::wstring sel = root_ + L"\\delete\\sel";
+  EXPECT_TRUE(IsLinkEntry((sel + L"\\link").c_str()));
+  EXPECT_FALSE(IsLinkEntry((sel + L"\\sub").c_str()));
+  EXPECT_FALSE(IsLinkEntry((sel + L"\\a.txt").c_str()));
 }
 
 TEST_F(DISABLED_HostTree, DeleteRemovesTheSelectionButNothingALinkPointsTo) {
-  const std::string base = root_ + "\\delete";
-  const std::string sel = base + "\\sel";
-  WorkerLike run{Mode::Delete};
-  WalkOptions options{1, 1, "*.*", &WorkerLike::Visit, &run};
-  EXPECT_EQ(0, WalkFolder(sel.c_str(), options));
+  const std::wstring base = root_ + L"\\delete";
+  const std::wstring sel = base + L"\\sel";
+  WorkerLike run(ModeDelete);
+  EXPECT_EQ(0, run.Walk(sel, 1, "*"));
   ExpectNothingVisitedThroughLinks(run, sel);
-  const std::set<std::pair<std::string, int32_t>> visits(run.visits.begin(), run.visits.end());
-  EXPECT_EQ(1u, visits.count({sel + "\\link", 1})) << "the link is handed over as a finished folder";
-  EXPECT_EQ(1u, visits.count({sel + "\\sub\\deeplink", 1}));
-  EXPECT_FALSE(Exists(sel + "\\a.txt"));
-  EXPECT_FALSE(Exists(sel + "\\sub\\c.tmp"));
-  EXPECT_EQ(0, run.fileErrors);
+  const std::set<std::pair<std::wstring, int32_t>> visits(run.visits.begin(), run.visits.end());
+  EXPECT_EQ(1u, visits.count({sel + L"\\link", EntryLink})) << "the link is handed over as a link";
+  EXPECT_EQ(1u, visits.count({sel + L"\\sub\\deeplink", EntryLink}));
+  EXPECT_FALSE(ExistsW(sel + L"\\a.txt"));
+  EXPECT_FALSE(ExistsW(sel + L"\\sub\\c.tmp"));
+  EXPECT_EQ(0u, run.operation.fileErrors);
   ExpectTargetIntact(base);
 }
 
 TEST_F(DISABLED_HostTree, ErasureOverwritesNothingALinkPointsTo) {
-  const std::string base = root_ + "\\erase";
-  const std::string sel = base + "\\sel";
-  WorkerLike run(Mode::Erase);
-  WalkOptions options{1, 1, "*.*", &WorkerLike::Visit, &run};
-  EXPECT_EQ(0, WalkFolder(sel.c_str(), options));
+  const std::wstring base = root_ + L"\\erase";
+  const std::wstring sel = base + L"\\sel";
+  WorkerLike run(ModeErase, 2);
+  EXPECT_EQ(0, run.Walk(sel, 1, "*"));
   ExpectNothingVisitedThroughLinks(run, sel);
-  EXPECT_FALSE(Exists(sel + "\\a.txt"));
-  EXPECT_FALSE(Exists(sel + "\\b.tmp"));
-  EXPECT_FALSE(Exists(sel + "\\sub\\c.tmp"));
-  EXPECT_EQ(0, run.fileErrors);
+  EXPECT_FALSE(ExistsW(sel + L"\\a.txt"));
+  EXPECT_FALSE(ExistsW(sel + L"\\b.tmp"));
+  EXPECT_FALSE(ExistsW(sel + L"\\sub\\c.tmp"));
+  EXPECT_EQ(0u, run.operation.fileErrors);
   ExpectTargetIntact(base);
 }
 
 TEST_F(DISABLED_HostTree, CleanWithSubfoldersLeavesWhatALinkPointsTo) {
-  const std::string base = root_ + "\\clean";
-  const std::string sel = base + "\\sel";
-  WorkerLike run{Mode::Clean};
-  WalkOptions options{1, 1, "*.tmp", &WorkerLike::Visit, &run};
-  EXPECT_EQ(0, WalkFolder(sel.c_str(), options));
+  const std::wstring base = root_ + L"\\clean";
+  const std::wstring sel = base + L"\\sel";
+  WorkerLike run(ModeClean);
+  EXPECT_EQ(0, run.Walk(sel, 1, "*.tmp"));
   ExpectNothingVisitedThroughLinks(run, sel);
-  EXPECT_FALSE(Exists(sel + "\\b.tmp"));
-  EXPECT_FALSE(Exists(sel + "\\sub\\c.tmp"));
-  EXPECT_TRUE(Exists(sel + "\\a.txt"));
-  EXPECT_TRUE(Exists(sel + "\\link"));
+  EXPECT_FALSE(ExistsW(sel + L"\\b.tmp"));
+  EXPECT_FALSE(ExistsW(sel + L"\\sub\\c.tmp"));
+  EXPECT_TRUE(ExistsW(sel + L"\\a.txt"));
+  EXPECT_TRUE(ExistsW(sel + L"\\link"));
   ExpectTargetIntact(base);
 }
 
 TEST_F(DISABLED_HostTree, FolderWithTwentyThousandFiles) {
-  const std::string big = root_ + "\\big";
-  WorkerLike run{Mode::Delete};
-  WalkOptions options{1, 1, "*.*", &WorkerLike::Visit, &run};
-  EXPECT_EQ(0, WalkFolder(big.c_str(), options));
-  std::set<std::string> files;
+  const std::wstring big = root_ + L"\\big";
+  WorkerLike run(ModeDelete);
+  EXPECT_EQ(0, run.Walk(big, 1, "*"));
+  std::set<std::wstring> files;
   for (const auto& visit : run.visits)
-    if (!visit.second) files.insert(visit.first);
+    if (visit.second == EntryFile) files.insert(visit.first);
   EXPECT_EQ(20000u, files.size());
-  EXPECT_EQ(1u, files.count(big + "\\f19999.dat"));
-  EXPECT_EQ(std::make_pair(big + "\\sub", 1), run.visits.front());
+  EXPECT_EQ(1u, files.count(big + L"\\f19999.dat"));
+  EXPECT_EQ(std::make_pair(big + L"\\sub", 1), run.visits.front());
   EXPECT_EQ(std::make_pair(big, 1), run.visits.back());
   EXPECT_EQ(20002u, run.visits.size());
-  EXPECT_EQ(0, run.fileErrors + run.folderErrors);
-  EXPECT_FALSE(Exists(big));
+  EXPECT_EQ(20000u, run.operation.filesDeleted);
+  EXPECT_EQ(2u, run.operation.foldersRemoved);
+  EXPECT_EQ(0u, run.operation.fileErrors + run.operation.folderErrors);
+  EXPECT_FALSE(ExistsW(big));
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 # new name costs Wine a scan of the folder), runs the HostTree tests of
 # engine_tests.exe on it, and checks from the host that no file a link points
 # to was touched. It also runs the double-byte code page tests under a
-# Japanese locale, which a Windows program cannot switch to by itself.
+# Japanese locale, which a Windows program cannot switch to by itself; a
+# machine that cannot make that locale fails the run.
 #   host-tree.sh <build dir>
 set -u
 repo=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -49,7 +50,8 @@ if [ -d "$locales/ja_JP.UTF-8" ]; then
   LOCPATH="$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$build/engine_tests.exe" \
     --gtest_also_run_disabled_tests --gtest_filter='DISABLED_Dbcs.*' 2>&1 || status=1
 else
-  echo "double-byte code page tests not run: the ja_JP locale cannot be compiled here" >&2
+  echo "FAILED: the ja_JP locale cannot be compiled here (localedef), so the double-byte code page tests cannot run" >&2
+  status=1
 fi
 
 for mode in delete erase clean; do

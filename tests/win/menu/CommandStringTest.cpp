@@ -26,7 +26,7 @@ std::wstring HelpW(CShellExt& handler, UINT_PTR offset, UINT size) {
 }
 
 int launches = 0;
-BOOL WINAPI CountLaunch(SHELLEXECUTEINFOA*) {
+BOOL WINAPI CountLaunch(SHELLEXECUTEINFOW*) {
   ++launches;
   return TRUE;
 }

@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
+#include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;
 
@@ -76,7 +77,7 @@ void RunOver(LinkedTree& tree, OperationMode mode, Settings settings = Settings(
   ::RegisterClassA(&windowClass);
   const HWND sink = ::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       windowClass.hInstance, nullptr);
-  SelectedFolders folders{selection.empty() ? tree.selected : selection};
+  SelectedFolders folders{wide_tree::W(selection.empty() ? tree.selected : selection)};
   FolderOperation operation(settings, folders, mode);
   operation.window = sink;
   WorkerMain(operation);

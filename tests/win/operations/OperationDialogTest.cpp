@@ -14,10 +14,12 @@
 #include "config/HelpPopup.h"
 #include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
+#include "tests/win/operations/WideTree.h"
 #include "operations/OperationIds.h"
 #include "server/ShellExt.h"
 
 using namespace testing_support;
+using wide_tree::W;
 
 namespace {
 
@@ -65,9 +67,11 @@ void ExpectAsking(const Seen& seen) {
 }
 
 // Shows the question of one run, looks at it and answers "No".
-Seen AskAndDecline(const Settings& settings, const SelectedFolders& folders, OperationMode mode,
+Seen AskAndDecline(const Settings& settings, const std::vector<std::string>& paths, OperationMode mode,
                    const std::string& shot = std::string()) {
   Seen seen;
+  SelectedFolders folders;
+  for (const std::string& path : paths) folders.push_back(W(path));
   FolderOperation operation(settings, folders, mode);
   DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
                     [&](DialogDriver& d) {
@@ -119,7 +123,7 @@ std::string TrashFolder() {
   return trash;
 }
 
-CShellExt* NewShellExt(const SelectedFolders& folders) {
+CShellExt* NewShellExt(const std::vector<std::string>& folders) {
   IShellExtInit* init = nullptr;
   if (FAILED(CreateShellExt(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)))) return nullptr;
   IDataObject* data = NewDropDataObject(folders);
@@ -222,7 +226,7 @@ TEST(OperationDialog, LongPathIsShortenedInTheQuestionAndWholeInTheFolderList) {
   ASSERT_GT(deep.size(), 54u);
   RecordPopups popups;
   Settings settings = Defaults();
-  SelectedFolders folders{deep};
+  SelectedFolders folders{W(deep)};
   FolderOperation operation(settings, folders, ModeDelete);
   std::string text;
   DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
@@ -252,7 +256,7 @@ TEST(OperationDialog, EnterEscAndTheCloseBoxDeclineAndNothingIsRemoved) {
   const std::string f = temp.MakeFolder("F");
   temp.MakeFile("F\\keep.txt");
   Settings settings = Defaults();
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   for (int how = 0; how < 3; ++how) {
     FolderOperation operation(settings, folders, ModeDelete);
     bool closed = false;
@@ -279,7 +283,7 @@ TEST(OperationDialog, YesWorksThenReportsUntilExit) {
   temp.MakeFile("F\\S\\T\\c", std::string(500, 'c'));
   RecordPopups popups;
   Settings settings = Defaults();
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   FolderOperation operation(settings, folders, ModeDelete);
   Seen report;
   bool closed = false;
@@ -316,7 +320,7 @@ TEST(OperationDialog, WithoutReportTheDialogClosesByItself) {
   temp.MakeFile("F\\a");
   Settings settings = Defaults();
   settings.DeleteReport = 0;
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   FolderOperation operation(settings, folders, ModeDelete);
   bool closed = false;
   DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
@@ -412,7 +416,7 @@ TEST(OperationDialog, CancelDuringGutmannErasureStopsAtTheNextPassAndKeepsTheFil
   const SlowDisk slow;
   Settings settings = Defaults();
   settings.EraseMethod = 3;
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   FolderOperation operation(settings, folders, ModeErase);
   Seen working, report;
   std::string fileLine, passLine;
@@ -463,7 +467,7 @@ TEST(OperationDialog, CloseBoxWhileWorkingWaitsForTheWorker) {
   Settings settings = Defaults();
   settings.EraseMethod = 3;
   settings.DeleteReport = 0;
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   FolderOperation operation(settings, folders, ModeErase);
   bool openAfterClose = false, closedAtLast = false;
   DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
@@ -494,7 +498,7 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDone) {
   failing.createThread = &NoThread;
   const OperationCalls* previous = SetOperationCallsForTesting(&failing);
   Settings settings = Defaults();
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   for (int32_t report : {1, 0}) {
     settings.DeleteReport = report;
     FolderOperation operation(settings, folders, ModeDelete);
@@ -531,34 +535,77 @@ TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
   const OperationCalls* previous = SetOperationCallsForTesting(&timed);
   fakeTicks = ::GetTickCount() + 1000000;
   Settings settings = Defaults();
-  SelectedFolders folders{f};
+  SelectedFolders folders{W(f)};
   FolderOperation operation(settings, folders, ModeDelete);
   std::vector<std::string> paths, passes;
   DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
                     [&](DialogDriver& d) {
                       if (!d.WaitForDialog()) return;
-                      auto send = [&d](UINT message, const char* text, DWORD advance) {
+                      auto send = [&d](UINT message, const wchar_t* text, DWORD advance) {
                         fakeTicks += advance;
                         ::SendMessageA(d.dialog(), message, reinterpret_cast<WPARAM>(text), 0);
                       };
-                      send(WM_OP_FILE, "first", 0);
+                      send(WM_OP_FILE, L"first", 0);
                       paths.push_back(d.Text(IDC_FILENAME));
-                      send(WM_OP_FILE, "50 ms later", 50);
+                      send(WM_OP_FILE, L"50 ms later", 50);
                       paths.push_back(d.Text(IDC_FILENAME));
-                      send(WM_OP_PASS, "own stamp", 0);  // the passes line keeps its own time
+                      send(WM_OP_PASS, L"own stamp", 0);  // the passes line keeps its own time
                       passes.push_back(d.Text(IDC_PASSES));
-                      send(WM_OP_FILE, "100 ms after first", 50);
+                      send(WM_OP_FILE, L"100 ms after first", 50);
                       paths.push_back(d.Text(IDC_FILENAME));
-                      send(WM_OP_FILE, "101 ms after first", 1);
+                      send(WM_OP_FILE, L"101 ms after first", 1);
                       paths.push_back(d.Text(IDC_FILENAME));
-                      send(WM_OP_PASS, "too soon", 0);  // 51 ms after its own last change
+                      send(WM_OP_PASS, L"too soon", 0);  // 51 ms after its own last change
                       passes.push_back(d.Text(IDC_PASSES));
-                      send(WM_OP_PASS, "in time", 50);
+                      send(WM_OP_PASS, L"in time", 50);
                       passes.push_back(d.Text(IDC_PASSES));
                       d.Click(IDCANCEL);
                     });
   SetOperationCallsForTesting(previous);
   EXPECT_EQ((std::vector<std::string>{"first", "first", "first", "101 ms after first"}), paths);
   EXPECT_EQ((std::vector<std::string>{"own stamp", "own stamp", "in time"}), passes);
-  EXPECT_EQ("101 ms after first", operation.fileText);
+  EXPECT_EQ(L"101 ms after first", operation.fileText);
+}
+
+namespace {
+
+std::wstring WideText(HWND dialog, int id) {
+  const HWND control = ::GetDlgItem(dialog, id);
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+TEST(OperationDialog, TheQuestionAndTheProgressLineShowTheRealNames) {
+  wide_tree::WideTemp temp("names");
+  const std::wstring folder = temp.Sub(L"\xD83D\xDCE6 \x041F\x0430\x043A\x0435\x0442 \x5305\x88F9");
+  const std::wstring file = folder + L"\\\x65E5\x672C\x8A9E \xD83C\xDF89.bin";
+  ASSERT_TRUE(wide_tree::MakeFileW(file, std::string(4 * 1024 * 1024, 'n')));
+  Settings settings = Defaults();
+  settings.EraseMethod = 3;
+  SelectedFolders folders{folder};
+  FolderOperation operation(settings, folders, ModeErase);
+  std::wstring question, line;
+  DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
+                    [&](DialogDriver& d) {
+                      if (!d.WaitForDialog()) return;
+                      question = WideText(d.dialog(), IDC_TEXT);
+                      d.Shot("question-names");
+                      d.Click(IDOK);
+                      DialogDriver::WaitUntil([&] { return PassOf(d.Text(IDC_PASSES)) >= 2; });
+                      ::SuspendThread(operation.worker.get());
+                      line = WideText(d.dialog(), IDC_FILENAME);
+                      d.Shot("working-names");
+                      ::ResumeThread(operation.worker.get());
+                      d.Click(IDCANCEL);
+                      DialogDriver::WaitUntil([&d] { return d.Text(IDCANCEL) == "E&xit"; });
+                      d.Click(IDCANCEL);
+                    });
+  EXPECT_NE(std::wstring::npos, question.find(L"\x5305\x88F9\n")) << wide_tree::U8(question);
+  EXPECT_NE(std::wstring::npos, question.find(L"\xD83D\xDCE6")) << wide_tree::U8(question);
+  EXPECT_NE(std::wstring::npos, line.find(L"\x65E5\x672C\x8A9E \xD83C\xDF89.bin")) << wide_tree::U8(line);
+  EXPECT_LE(line.size(), 54u);
+  EXPECT_TRUE(wide_tree::ExistsW(file)) << "cancelled during the passes";
 }

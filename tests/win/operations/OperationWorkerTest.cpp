@@ -11,21 +11,23 @@
 #include "operations/FolderOperation.h"
 #include "operations/RecyclePath.h"
 #include "server/ErrorReturn.h"
+#include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;
+using wide_tree::W;
 
 namespace {
 
 // Stands in for the dialog: keeps every progress text the worker sends.
 struct ProgressLog {
-  std::vector<std::string> files;
-  std::vector<std::string> passes;
+  std::vector<std::wstring> files;
+  std::vector<std::wstring> passes;
 };
 ProgressLog* activeLog = nullptr;
 
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (activeLog && message == WM_OP_FILE) activeLog->files.push_back(reinterpret_cast<const char*>(wParam));
-  if (activeLog && message == WM_OP_PASS) activeLog->passes.push_back(reinterpret_cast<const char*>(wParam));
+  if (activeLog && message == WM_OP_FILE) activeLog->files.push_back(reinterpret_cast<const wchar_t*>(wParam));
+  if (activeLog && message == WM_OP_PASS) activeLog->passes.push_back(reinterpret_cast<const wchar_t*>(wParam));
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -84,7 +86,7 @@ TEST(OperationWorker, DeleteRemovesFilesThenTheirEmptiedFolders) {
   temp.MakeFile("F\\a.txt", std::string(100, 'a'));
   temp.MakeFolder("F\\S");
   WorkerRun run;
-  run.folders = {f};
+  run.folders = {W(f)};
   FolderOperation operation(run.settings, run.folders, ModeDelete);
   run.Go(operation);
   EXPECT_EQ(1u, operation.filesDeleted);
@@ -96,7 +98,7 @@ TEST(OperationWorker, DeleteRemovesFilesThenTheirEmptiedFolders) {
   EXPECT_TRUE(traced.empty());
   // Every entry was announced, the folder itself last.
   ASSERT_EQ(3u, run.recorder.log.files.size());
-  EXPECT_EQ(f, run.recorder.log.files.back());
+  EXPECT_EQ(W(f), run.recorder.log.files.back());
   EXPECT_TRUE(run.recorder.log.passes.empty());
 }
 
@@ -106,7 +108,7 @@ TEST(OperationWorker, FileThatCannotBeDeletedKeepsItsFolderAndIsCounted) {
   const std::string file = temp.MakeFile("F\\locked.txt", "data");
   MakeReadOnly(file);
   WorkerRun run;
-  run.folders = {f};
+  run.folders = {W(f)};
   FolderOperation operation(run.settings, run.folders, ModeDelete);
   run.Go(operation);
   EXPECT_EQ(0u, operation.filesDeleted);
@@ -127,7 +129,7 @@ TEST(OperationWorker, CleanSelectsByMasksAndNeverRemovesFolders) {
   temp.MakeFile("F\\b.txt");
   temp.MakeFile("F\\S\\c.tmp", "123");
   WorkerRun run;
-  run.folders = {f};
+  run.folders = {W(f)};
   {
     FolderOperation operation(run.settings, run.folders, ModeClean);  // "*.tmp|incl", no subfolders
     run.Go(operation);
@@ -160,20 +162,21 @@ TEST(OperationWorker, CleanSelectsByMasksAndNeverRemovesFolders) {
   }
 }
 
-TEST(OperationWorker, VanishedFirstFolderIsTracedAndTheSecondIsStillDone) {
+TEST(OperationWorker, VanishedFirstFolderIsAnErrorAndTheSecondIsStillDone) {
   TempFolder temp("w");
   const std::string second = temp.MakeFolder("B");
   temp.MakeFile("B\\x.bin", "xy");
   WorkerRun run;
-  run.folders = {temp.Sub("gone"), second};
+  run.folders = {W(temp.Sub("gone")), W(second)};
   FolderOperation operation(run.settings, run.folders, ModeDelete);
   run.Go(operation);
   EXPECT_EQ(1u, operation.filesDeleted);
   EXPECT_EQ(1u, operation.foldersRemoved);
-  EXPECT_EQ(0u, operation.fileErrors + operation.folderErrors);
+  EXPECT_EQ(0u, operation.fileErrors);
+  EXPECT_EQ(1u, operation.folderErrors) << "a selected folder that cannot be listed is no success";
   EXPECT_FALSE(Exists(second));
   // The walker traces the listing error where it meets it, the worker where
-  // it drops it: nothing else failed.
+  // it counts it: nothing else failed.
   ASSERT_FALSE(traced.empty());
   for (Result code : traced)
     EXPECT_TRUE(code == ResultFromError(ERROR_PATH_NOT_FOUND) || code == ResultFromError(ERROR_FILE_NOT_FOUND))
@@ -186,7 +189,7 @@ TEST(OperationWorker, WithoutReportNoSizeIsCounted) {
   temp.MakeFile("F\\a", std::string(3000, 'a'));
   WorkerRun run;
   run.settings.DeleteReport = 0;
-  run.folders = {f};
+  run.folders = {W(f)};
   FolderOperation operation(run.settings, run.folders, ModeDelete);
   run.Go(operation);
   EXPECT_EQ(1u, operation.filesDeleted);
@@ -196,7 +199,7 @@ TEST(OperationWorker, WithoutReportNoSizeIsCounted) {
 TEST(OperationWorker, ErasureShowsPassLinesOnlyForManyPassMethods) {
   TempFolder temp("w");
   WorkerRun run;
-  run.folders = {temp.MakeFolder("F")};
+  run.folders = {W(temp.MakeFolder("F"))};
   temp.MakeFile("F\\one", std::string(5000, 'q'));
   run.settings.EraseMethod = 1;
   {
@@ -207,7 +210,7 @@ TEST(OperationWorker, ErasureShowsPassLinesOnlyForManyPassMethods) {
     EXPECT_EQ(5000u, operation.bytesFreed);
     EXPECT_TRUE(run.recorder.log.passes.empty());
   }
-  run.folders = {temp.MakeFolder("G")};
+  run.folders = {W(temp.MakeFolder("G"))};
   temp.MakeFile("G\\two", std::string(100, 'q'));
   run.settings.EraseMethod = 3;
   {
@@ -215,15 +218,15 @@ TEST(OperationWorker, ErasureShowsPassLinesOnlyForManyPassMethods) {
     run.Go(operation);
     EXPECT_EQ(1u, operation.filesDeleted);
     ASSERT_EQ(35u, run.recorder.log.passes.size());
-    EXPECT_EQ("Pass 1 of 35", run.recorder.log.passes.front());
-    EXPECT_EQ("Pass 35 of 35", run.recorder.log.passes.back());
+    EXPECT_EQ(L"Pass 1 of 35", run.recorder.log.passes.front());
+    EXPECT_EQ(L"Pass 35 of 35", run.recorder.log.passes.back());
   }
 }
 
 TEST(OperationWorker, CancelStopsBeforeTheNextEntryAndTheNextPass) {
   TempFolder temp("w");
   WorkerRun run;
-  run.folders = {temp.MakeFolder("F")};
+  run.folders = {W(temp.MakeFolder("F"))};
   const std::string file = temp.MakeFile("F\\keep", "secret");
   FolderOperation operation(run.settings, run.folders, ModeDelete);
   operation.cancel = 1;
@@ -239,12 +242,13 @@ TEST(OperationWorker, LongPathsAreShortenedForTheProgressLine) {
   WorkerRun run;
   const std::string deep = temp.MakeFolder("a_rather_long_folder_name\\and_another_long_folder_name");
   temp.MakeFile("a_rather_long_folder_name\\and_another_long_folder_name\\file_with_a_long_name.txt");
-  run.folders = {temp.Sub("a_rather_long_folder_name")};
+  run.folders = {W(temp.Sub("a_rather_long_folder_name"))};
   FolderOperation operation(run.settings, run.folders, ModeDelete);
   run.Go(operation);
   ASSERT_FALSE(run.recorder.log.files.empty());
-  for (const std::string& line : run.recorder.log.files) EXPECT_LE(line.size(), 54u) << line;
-  EXPECT_NE(std::string::npos, run.recorder.log.files.front().find("..."));
+  for (const std::wstring& line : run.recorder.log.files) EXPECT_LE(line.size(), 54u) << wide_tree::U8(line);
+  EXPECT_NE(std::wstring::npos, run.recorder.log.files.front().find(L"..."));
+  EXPECT_EQ(std::wstring::npos, run.recorder.log.files.front().find(L"\\\\?\\")) << "shown as the user knows it";
   EXPECT_FALSE(Exists(deep));
 }
 
@@ -257,10 +261,10 @@ TEST(RecyclePath, MovesTheItemIntoTheTrashAndFailsForAMissingOne) {
   TempFolder temp("r");
   const std::string name = "recycled_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
   const std::string file = temp.MakeFile(name + ".txt", "bin me");
-  EXPECT_EQ(1, RecyclePath(file.c_str()));
+  EXPECT_EQ(1, RecyclePath(W(file).c_str()));
   EXPECT_FALSE(Exists(file));
   EXPECT_EQ("bin me", ReadFileBytes(trash + "\\" + name + ".txt"));
-  EXPECT_EQ(0, RecyclePath(temp.Sub("no such file").c_str()));
+  EXPECT_EQ(0, RecyclePath(W(temp.Sub("no such file")).c_str()));
 }
 
 TEST(RecyclePath, WithoutMemoryForTheListNothingIsRemoved) {
@@ -269,7 +273,7 @@ TEST(RecyclePath, WithoutMemoryForTheListNothingIsRemoved) {
   OperationCalls failing = Calls();
   failing.heapAlloc = &NoMemory;
   const OperationCalls* previous = SetOperationCallsForTesting(&failing);
-  EXPECT_EQ(0, RecyclePath(file.c_str()));
+  EXPECT_EQ(0, RecyclePath(W(file).c_str()));
   SetOperationCallsForTesting(previous);
   EXPECT_TRUE(Exists(file));
 }
@@ -281,7 +285,7 @@ DWORD WINAPI EarlyTicks() { return 50; }  // 50 ms after both lines last changed
 TEST(OperationWorker, SendsNoProgressTheDialogWouldDropButStillDoesAllTheWork) {
   TempFolder temp("w");
   WorkerRun run;
-  run.folders = {temp.MakeFolder("F")};
+  run.folders = {W(temp.MakeFolder("F"))};
   temp.MakeFile("F\\a");
   temp.MakeFile("F\\S\\b");
   run.settings.EraseMethod = 3;

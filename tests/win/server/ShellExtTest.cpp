@@ -10,8 +10,10 @@
 #include "server/Guids.h"
 #include "server/Module.h"
 #include "server/ShellExt.h"
+#include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;
+using wide_tree::W;
 
 namespace {
 
@@ -87,7 +89,7 @@ TEST(ShellExtSelection, TwoFoldersAreKeptInDropListOrder) {
   const std::string a = temp.MakeFolder("a.folder");
   Object object;
   EXPECT_EQ(S_OK, object.Initialize({b, a}));
-  EXPECT_EQ((SelectedFolders{b, a}), object.get()->folders());
+  EXPECT_EQ((SelectedFolders{W(b), W(a)}), object.get()->folders());
 }
 
 TEST(ShellExtSelection, FilesAfterTheFirstFolderAreSkipped) {
@@ -97,7 +99,7 @@ TEST(ShellExtSelection, FilesAfterTheFirstFolderAreSkipped) {
   const std::string second = temp.MakeFolder("G");
   Object object;
   EXPECT_EQ(S_OK, object.Initialize({folder, file, second}));
-  EXPECT_EQ((SelectedFolders{folder, second}), object.get()->folders());
+  EXPECT_EQ((SelectedFolders{W(folder), W(second)}), object.get()->folders());
 }
 
 TEST(ShellExtSelection, AFileFirstIsRefusedAndTracedAsShellExt) {
@@ -142,7 +144,7 @@ TEST(ShellExtSelection, ASecondInitializeReplacesTheFirstSelection) {
   Object object;
   ASSERT_EQ(S_OK, object.Initialize({a, b}));
   ASSERT_EQ(S_OK, object.Initialize({c}));
-  EXPECT_EQ((SelectedFolders{c}), object.get()->folders());
+  EXPECT_EQ((SelectedFolders{W(c)}), object.get()->folders());
   // A failing second call leaves nothing of the first.
   EXPECT_EQ(E_FAIL, object.Initialize({temp.MakeFile("x.txt"), a}));
   EXPECT_TRUE(object.get()->folders().empty());
@@ -229,4 +231,51 @@ TEST(ShellExtLeaks, ThousandCreateInitializeReleaseCyclesLeakNothing) {
   EXPECT_LE(ProcessHeapBytes(), heap + 16 * 1024);
   EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdi);
   EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), user);
+}
+
+namespace {
+
+// The data object the shell itself hands over for items of one folder.
+IDataObject* ShellDataObject(const std::wstring& parent, const std::vector<std::wstring>& names) {
+  IShellFolder* desktop = nullptr;
+  if (FAILED(::SHGetDesktopFolder(&desktop))) return nullptr;
+  PIDLIST_RELATIVE parentId = nullptr;
+  IShellFolder* folder = nullptr;
+  IDataObject* data = nullptr;
+  std::vector<PITEMID_CHILD> children;
+  if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, const_cast<LPWSTR>(parent.c_str()), nullptr, &parentId,
+                                          nullptr)) &&
+      SUCCEEDED(desktop->BindToObject(parentId, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder)))) {
+    for (const std::wstring& name : names) {
+      PIDLIST_RELATIVE child = nullptr;
+      if (SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, const_cast<LPWSTR>(name.c_str()), nullptr, &child,
+                                             nullptr)))
+        children.push_back(reinterpret_cast<PITEMID_CHILD>(child));
+    }
+    if (children.size() == names.size())
+      folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), const_cast<PCUITEMID_CHILD_ARRAY>(children.data()),
+                            IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
+  }
+  for (PITEMID_CHILD child : children) ::CoTaskMemFree(child);
+  if (folder) folder->Release();
+  ::CoTaskMemFree(parentId);
+  desktop->Release();
+  return data;
+}
+
+}  // namespace
+
+TEST(ShellExtSelection, NamesOutsideTheCodePageArriveWhole) {
+  ::CoInitialize(nullptr);
+  wide_tree::WideTemp temp;
+  const std::wstring emoji = L"\xD83D\xDCE6 \x5305\x88F9", cyrillic = L"\x041F\x0430\x043F\x043A\x0430";
+  temp.Folder(emoji);
+  temp.Folder(cyrillic);
+  IDataObject* data = ShellDataObject(temp.path(), {emoji, cyrillic});
+  ASSERT_NE(nullptr, data);
+  Object object;
+  EXPECT_EQ(S_OK, object.init->Initialize(nullptr, data, nullptr));
+  data->Release();
+  EXPECT_EQ((SelectedFolders{temp.Sub(emoji), temp.Sub(cyrillic)}), object.get()->folders());
+  ::CoUninitialize();
 }

@@ -2,6 +2,7 @@
 // platform calls, printed as ratios (absolute figures move between runs on a
 // shared machine; ratios from one run do not).
 //   enginebench [rounds]
+//   enginebench tree [rounds] [files]   (the dependency-tree Delete alone)
 #include <windows.h>
 
 #include <algorithm>
@@ -10,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "DependencyTree.h"
 #include "EngineAlone.h"
 #include "erase/ErasePlatform.h"
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
+#include "operations/FolderOperation.h"
 #include "tools/win/BenchClock.h"
 
 namespace {
@@ -30,7 +33,9 @@ double Best(const std::vector<double>& values) { return *std::min_element(values
 std::string TempRoot() {
   char base[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, base);
-  std::string root = std::string(base) + "vk_enginebench_" + std::to_string(::GetCurrentProcessId());
+  // Process ids come round again; a run that was stopped leaves its trees.
+  std::string root = std::string(base) + "vk_enginebench_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                     std::to_string(::GetTickCount());
   ::CreateDirectoryA(root.c_str(), nullptr);
   return root;
 }
@@ -71,7 +76,7 @@ bool BarePass(const std::string& path) {
 }
 
 bool EnginePass(const std::string& path, uint32_t method) {
-  return OverwriteFile(EngineWideName(path.c_str()).c_str(), PassList(method), nullptr, nullptr) == 0;
+  return OverwriteFile(std::wstring(path.begin(), path.end()).c_str(), PassList(method), nullptr, nullptr) == 0;
 }
 
 void MakeTree(const std::string& root, int folders, int filesPerFolder) {
@@ -100,10 +105,105 @@ void BareDelete(const std::string& folder) {
 }
 
 bool Gone(const std::string& path) { return ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
+bool GoneW(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
+
+// The same wide calls as a Delete run, with nothing around them: one listing
+// per folder, files and subfolders as they come, then the folder.
+void BareDeleteW(const std::wstring& folder, uint32_t* files) {
+  WIN32_FIND_DATAW entry;
+  HANDLE listing = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                      nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (listing != INVALID_HANDLE_VALUE) {
+    do {
+      if (!wcscmp(entry.cFileName, L".") || !wcscmp(entry.cFileName, L"..")) continue;
+      const std::wstring path = folder + L"\\" + entry.cFileName;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) BareDeleteW(path, files);
+      else if (::DeleteFileW(path.c_str())) ++*files;
+    } while (::FindNextFileW(listing, &entry));
+    ::FindClose(listing);
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+LRESULT CALLBACK Sink(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A whole Delete run as the dialog's worker does it, progress messages and
+// report counts included, against a window that takes the messages.
+OperationCounts WorkerDelete(const std::wstring& folder, HWND window) {
+  Settings settings;
+  SelectedFolders folders{folder};
+  FolderOperation operation(settings, folders, ModeDelete);
+  operation.window = window;
+  WorkerMain(operation);
+  return operation.Counts();
+}
+
+// (d) Delete of a dependency-like tree of `files` files: the worker against
+// the bare loop, each on its own copy, the order alternating per round.
+int DependencyTreeDelete(const std::string& rootAnsi, int rounds, uint32_t files) {
+  const std::wstring root = L"\\\\?\\" + std::wstring(rootAnsi.begin(), rootAnsi.end());
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = &Sink;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"EngineBenchSink";
+  ::RegisterClassW(&windowClass);
+  const HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        windowClass.hInstance, nullptr);
+  std::vector<double> bare, worker, made;
+  for (int r = 0; r < rounds; ++r) {
+    const std::wstring a = root + L"\\bare", b = root + L"\\worker";
+    double t = Now();
+    const DependencyTreeShape shapeA = MakeDependencyTree(a, files), shapeB = MakeDependencyTree(b, files);
+    made.push_back((Now() - t) / 2);
+    if (shapeA.files != files || shapeB.files != files) {
+      std::printf("cannot make the dependency trees\n");
+      return 6;
+    }
+    uint32_t bareFiles = 0;
+    OperationCounts counts;
+    for (int turn = 0; turn < 2; ++turn) {
+      t = Now();
+      if ((turn + r) % 2 == 0) {
+        BareDeleteW(a, &bareFiles);
+        bare.push_back(Now() - t);
+      } else {
+        counts = WorkerDelete(b, window);
+        worker.push_back(Now() - t);
+      }
+    }
+    if (!GoneW(a) || !GoneW(b) || bareFiles != files || counts.filesDeleted != files ||
+        counts.foldersRemoved != shapeB.folders || counts.fileErrors + counts.folderErrors != 0) {
+      std::printf("tree not fully deleted (bare %u files; worker %u files, %u folders, %u + %u errors)\n", bareFiles,
+                  counts.filesDeleted, counts.foldersRemoved, counts.fileErrors, counts.folderErrors);
+      return 7;
+    }
+    std::printf("    round %d: bare %.0f ms, worker %.0f ms\n", r + 1, bare.back() * 1e3, worker.back() * 1e3);
+    std::fflush(stdout);
+  }
+  ::DestroyWindow(window);
+  std::printf("(d) Delete of a dependency-like tree of %u files (made in %.0f ms each):\n", files, Median(made) * 1e3);
+  std::printf("    bare loop of the wide calls %.0f ms (%.0f files/s), worker %.0f ms (%.0f files/s)\n",
+              Median(bare) * 1e3, files / Median(bare), Median(worker) * 1e3, files / Median(worker));
+  std::printf("    best runs: bare %.0f ms, worker %.0f ms\n", Best(bare) * 1e3, Best(worker) * 1e3);
+  std::printf("    ratio worker/bare throughput %.2f by medians, %.2f by best runs (target >= 0.80)\n",
+              Median(bare) / Median(worker), Best(bare) / Best(worker));
+  return 0;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // "tree [rounds] [files]": the dependency-tree Delete alone.
+  if (argc > 1 && std::string(argv[1]) == "tree") {
+    const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
+    const uint32_t files = argc > 3 ? static_cast<uint32_t>(std::max(25, atoi(argv[3]))) : 20000;
+    const std::string root = TempRoot();
+    const int result = DependencyTreeDelete(root, rounds, files / kDependencyFilesPerPackage * kDependencyFilesPerPackage);
+    ::RemoveDirectoryA(root.c_str());
+    return result;
+  }
   const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
   const std::string root = TempRoot();
   const size_t kPassBytes = 16u << 20;
@@ -201,7 +301,7 @@ int main(int argc, char** argv) {
         BareDelete(a);
         bareTree.push_back(Now() - t);
       } else {
-        EngineAloneDelete(b.c_str(), &counts);
+        EngineAloneDelete(std::wstring(b.begin(), b.end()), &counts);
         walkerTree.push_back(Now() - t);
       }
     }
@@ -215,7 +315,8 @@ int main(int argc, char** argv) {
   std::printf("    ratio walker/bare throughput %.2f by medians, %.2f by best runs (target >= 0.80)\n",
               Median(bareTree) / Median(walkerTree), Best(bareTree) / Best(walkerTree));
 
+  const int tree = DependencyTreeDelete(root, rounds, 20000);
   ::DeleteFileA(file.c_str());
   ::RemoveDirectoryA(root.c_str());
-  return 0;
+  return tree;
 }

@@ -40,16 +40,18 @@ std::string MakeTree(int round, int folders, int files) {
   return root;
 }
 
-int32_t BareDelete(const char* path, int32_t folderDone, void* count) {
-  if (folderDone ? ::RemoveDirectoryA(path) : ::DeleteFileA(path)) ++*static_cast<int*>(count);
+int32_t BareDelete(const wchar_t* path, int32_t kind, void* count) {
+  if (kind == EntryUnlisted) return 0;
+  if (kind == EntryLink ? RemoveLinkEntry(path) : kind == EntryFolderDone ? ::RemoveDirectoryW(path) : ::DeleteFileW(path))
+    ++*static_cast<int*>(count);
   return 0;
 }
 
 double EngineAlone(const std::string& root, int expected) {
   int removed = 0;
-  WalkOptions options{1, 1, "*.*", &BareDelete, &removed};
+  WalkOptions options{1, 1, "*", &BareDelete, &removed};
   const double start = Now();
-  WalkFolder(root.c_str(), options);
+  WalkFolder(ExtendedPath(std::wstring(root.begin(), root.end())).c_str(), options);
   const double seconds = Now() - start;
   if (removed != expected) std::printf("engine removed %d of %d entries\n", removed, expected);
   return seconds;
@@ -69,7 +71,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
 double ThroughDialog(const std::string& root, int expected, int32_t report) {
   Settings settings;
   settings.DeleteReport = report;
-  SelectedFolders folders{root};
+  SelectedFolders folders{std::wstring(root.begin(), root.end())};
   FolderOperation operation(settings, folders, ModeDelete);
   const DWORD thread = ::GetCurrentThreadId();
   double clicked = 0;
