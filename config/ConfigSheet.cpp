@@ -6,10 +6,9 @@
 #include <new>
 
 #include "resources/ResourceIds.h"
-#include "resources/StringIds.h"
-#include "server/ActivationContext.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/ActivationContext.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -318,4 +317,9 @@ void ConfigSheet::Centre() {
   const LONG left = CentredStart(reference.left, reference.right, width, work.left, work.right);
   const LONG top = CentredStart(reference.top, reference.bottom, height, work.top, work.bottom);
   ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ShowConfigSheet(Settings& settings, HWND owner) {
+  ConfigSheet sheet(settings);
+  sheet.RunModal(owner);
 }

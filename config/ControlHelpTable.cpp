@@ -1,7 +1,6 @@
 #include "config/ControlHelpTable.h"
 
 #include "resources/ResourceIds.h"
-#include "resources/StringIds.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
 #include "config/DeletePage.h"
 
 #include "resources/ResourceIds.h"
-#include "resources/StringIds.h"
-#include "server/Module.h"
+#include "base/Module.h"
 
 DeletePage::DeletePage(Settings& settings)
     : ConfigPage(settings, IDD_DELETE_PAGE, IDI_DELETE_TAB, IDS_DELETE_HELP),

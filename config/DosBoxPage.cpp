@@ -1,7 +1,6 @@
 #include "config/DosBoxPage.h"
 
 #include "resources/ResourceIds.h"
-#include "resources/StringIds.h"
 
 DosBoxPage::DosBoxPage(Settings& settings)
     : ConfigPage(settings, IDD_DOSBOX_PAGE, IDI_DOSBOX_TAB, IDS_DOSBOX_HELP), parameters_(settings.DosBoxParam) {}

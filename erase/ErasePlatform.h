@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "server/LastError.h"
+#include "base/LastError.h"
 
 struct ErasePlatform {
   // Files, by wide name (\\?\ long paths included).

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "operations/OperationTexts.h"
-#include "server/Handles.h"
-#include "server/ShellExt.h"
+#include "base/Handles.h"
+#include "settings/SelectedFolders.h"
 #include "settings/Settings.h"
 
 // Messages from the worker to the dialog; the texts are wide.
@@ -60,6 +60,10 @@ enum ProgressLine { PathLine = 0, PassesLine = 1 };
 // the exchange with the dialog thread, which under Wine costs more than
 // deleting a small file.
 bool ProgressLineDue(ProgressLine line);
+
+// A Delete or Clean run in `mode` over the folders: the question, the work
+// and the report, in the modal operation dialog (owner may be null).
+void RunFolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode, HWND owner);
 
 // Runs the modal operation dialog (owner may be null); -1 when it could not be
 // shown, else 0.

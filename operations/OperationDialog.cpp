@@ -1,13 +1,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 #include "operations/FolderOperation.h"
-#include "operations/OperationIds.h"
+#include "resources/ResourceIds.h"
 #include "operations/WideText.h"
-#include "server/ActivationContext.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/ActivationContext.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 

@@ -6,8 +6,8 @@
 #include "operations/RecyclePath.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
-#include "server/ErrorReturn.h"
-#include "server/Text.h"
+#include "base/ErrorReturn.h"
+#include "base/Text.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 

@@ -9,8 +9,8 @@
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/WalkerPlatform.h"
-#include "server/ErrorReturn.h"
-#include "server/Handles.h"
+#include "base/ErrorReturn.h"
+#include "base/Handles.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "server/ComTry.h"
-#include "server/LastError.h"
+#include "base/LastError.h"
 #include "server/Guids.h"
-#include "server/Handles.h"
-#include "server/Module.h"
+#include "base/Handles.h"
+#include "base/Module.h"
 #include "server/Registrar.h"
 
 namespace {

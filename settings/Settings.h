@@ -28,6 +28,20 @@ enum EraseMethod : uint32_t {
 };
 constexpr uint32_t kEraseMethodCount = 4;
 
+// What a Delete or Clean run does with the files it reaches. A delete
+// option starts the mode of the same value.
+enum OperationMode : int32_t {
+  ModeRecycle = DeleteToRecycleBin,
+  ModeDelete = DeletePermanently,
+  ModeErase = DeleteByErasure,
+  ModeClean = 3,
+};
+
+// The mode of a Delete command: DeleteOption itself, except that Shift turns
+// recycling into permanent deletion. False for a DeleteOption that names no
+// mode; such a run must not start.
+bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode);
+
 // The registry stores both as plain numbers, and a value outside the
 // enumeration must survive a load and a save unchanged, so the fields keep
 // their integer types.
@@ -35,8 +49,8 @@ struct Settings {
   uint32_t Items = 0xFFFFFFFF;
   int32_t MenuBitmaps = 1;
   std::string DosBoxParam;
-  int32_t DeleteOption = 0;
-  uint32_t EraseMethod = 1;
+  int32_t DeleteOption = DeleteToRecycleBin;
+  uint32_t EraseMethod = RandomPass;
   int32_t DeleteConfirm = 1;
   int32_t DeleteReport = 1;
   std::string CleanMasks = kDefaultCleanMasks;

@@ -7,7 +7,7 @@
 
 #include "operations/FolderWalker.h"
 #include "operations/MaskList.h"
-#include "server/Text.h"
+#include "base/Text.h"
 #include "tests/shared/LeadBytes.h"
 
 namespace {

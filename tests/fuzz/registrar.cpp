@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "server/Text.h"
+#include "base/Text.h"
 #include "tests/shared/LeadBytes.h"
 
 namespace {

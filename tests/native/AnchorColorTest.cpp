@@ -7,7 +7,7 @@
 
 #include "config/AnchorColor.h"
 #include "tests/shared/AnchorColorCase.h"
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "operations/OperationTexts.h"
 #include "tests/native/TableStrings.h"
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

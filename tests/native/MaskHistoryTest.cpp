@@ -3,7 +3,7 @@
 
 #include "config/MaskHistory.h"
 #include "tests/shared/MaskHistoryExample.h"
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

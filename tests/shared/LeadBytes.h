@@ -2,7 +2,7 @@
 // bytes, and a lead-byte rule installed for one test or input and taken
 // away again, so that the next one starts clean.
 #pragma once
-#include "server/Text.h"
+#include "base/Text.h"
 
 // Shift-JIS (code page 932) lead bytes.
 inline bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }

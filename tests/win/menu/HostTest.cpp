@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "MenuTestSupport.h"
-#include "server/Module.h"
+#include "base/Module.h"
 
 using namespace menu_test;
 using testing_support::Exists;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 
 namespace {
 

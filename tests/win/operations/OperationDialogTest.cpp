@@ -11,11 +11,11 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 #include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
 #include "tests/win/operations/WideTree.h"
-#include "operations/OperationIds.h"
+#include "resources/ResourceIds.h"
 #include "server/ShellExt.h"
 
 using namespace testing_support;

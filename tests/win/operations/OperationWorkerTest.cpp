@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
 #include "operations/RecyclePath.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;

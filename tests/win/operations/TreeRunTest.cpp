@@ -20,7 +20,7 @@
 #include "operations/FolderWalker.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
 #include "tools/win/enginebench/DependencyTree.h"
 

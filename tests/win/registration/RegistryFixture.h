@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "server/Handles.h"
+#include "base/Handles.h"
 #include "server/Registration.h"
 
 namespace registration_tests {

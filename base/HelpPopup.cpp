@@ -1,8 +1,8 @@
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 
 #include <htmlhelp.h>
 
-#include "server/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 
