@@ -85,6 +85,12 @@ if(VARNOKE_WINE_ARCH STREQUAL "win64")
   include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 endif()
 
+# Trees with real directory links and a 20,000-file folder, made from the
+# host side of the prefix (see the script) for the walker's and the
+# operations' tests.
+add_test(NAME operations.HostTree COMMAND ${CMAKE_SOURCE_DIR}/tests/win/operations/host-tree.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(operations.HostTree PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
+
 set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Varnoke.manifest)
 
