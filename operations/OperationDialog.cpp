@@ -110,7 +110,7 @@ void OperationDialog::Initialise() {
   static const int kIcons[] = {IDI_MODE_RECYCLE, IDI_MODE_DELETE, IDI_MODE_ERASE, IDI_MODE_DELETE};
   op_.icon.reset(static_cast<HICON>(
       ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
-  ::SetWindowTextW(window_, ModuleText(416 + op_.mode).c_str());
+  ::SetWindowTextW(window_, ModuleText(IDS_CAPTION_RECYCLE + op_.mode).c_str());
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
   if (op_.mode == ModeRecycle && op_.settings.DeleteConfirm == 0) {
     SetText(IDC_FILENAME, std::wstring());
@@ -137,7 +137,7 @@ void OperationDialog::StartWork() {
   Show(IDC_FILENAME, true);
   Show(IDC_PASSES, true);
   Show(IDOK, false);
-  SetText(IDCANCEL, ModuleText(420));
+  SetText(IDCANCEL, ModuleText(IDS_CANCEL));
   // The hidden "Yes" may have held the focus.
   ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
 
@@ -165,7 +165,7 @@ void OperationDialog::OnWorkDone() {
                         reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32516))), 0);
   Show(IDC_MODEICON, true);
   Show(IDC_TEXT, true);
-  SetText(IDCANCEL, ModuleText(421));
+  SetText(IDCANCEL, ModuleText(IDS_EXIT));
   op_.idle = 1;
 }
 
