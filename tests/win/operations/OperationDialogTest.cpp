@@ -105,14 +105,18 @@ LSTATUS WINAPI NoKey(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) { return ERROR_FILE_NOT
 LSTATUS WINAPI NoValue(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) { return ERROR_FILE_NOT_FOUND; }
 HMODULE WINAPI AnyLibrary(LPCSTR) { return ::GetModuleHandleA(nullptr); }
 FARPROC WINAPI Recorder(HMODULE, LPCSTR) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordHtmlHelp)); }
-const HelpLoaderCalls kRecordingHelp = {&NoKey, &NoValue, &AnyLibrary, &Recorder};
+const HelpLoaderPlatform kRecordingHelp = {&NoKey, &NoValue, &AnyLibrary, &Recorder};
 
 struct RecordPopups {
   RecordPopups() {
     popupLog = PopupLog();
-    ResetHelpLoaderForTesting(&kRecordingHelp);
+    HelpLoaderCalls() = kRecordingHelp;
+    ResetHelpLoader();
   }
-  ~RecordPopups() { ResetHelpLoaderForTesting(nullptr); }
+  ~RecordPopups() {
+    HelpLoaderCalls() = RealHelpLoaderCalls();
+    ResetHelpLoader();
+  }
 };
 
 std::string TrashFolder() {
