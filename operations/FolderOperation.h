@@ -77,12 +77,15 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* operation);
 int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
 
 // Platform calls of a run that tests must be able to fail.
-struct OperationCalls {
+struct OperationPlatform {
   HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
   void*(WINAPI* heapAlloc)(HANDLE, DWORD, SIZE_T);
   DWORD(WINAPI* tickCount)();
 };
-// Replaces the table (null: the platform's own calls) and forgets the
-// progress lines' time stamps. Returns the previous table.
-const OperationCalls* SetOperationCallsForTesting(const OperationCalls* calls);
-const OperationCalls& Calls();
+// The table in use; tests change entries and put the real ones back.
+OperationPlatform& OperationCalls();
+// The system's own functions.
+const OperationPlatform& RealOperationCalls();
+// Forgets the progress lines' time stamps, as if no dialog had shown a line
+// lately.
+void ResetProgressLines();

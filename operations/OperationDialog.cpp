@@ -27,8 +27,8 @@ bool DueAt(ProgressLine line, DWORD now) {
 
 std::wstring ModuleText(unsigned id) { return WideFromUtf8(ModuleStringUtf8(id)); }
 
-const OperationCalls kPlatformCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
-const OperationCalls* calls = &kPlatformCalls;
+const OperationPlatform kRealCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
+OperationPlatform calls = kRealCalls;
 
 class OperationDialog {
  public:
@@ -141,7 +141,7 @@ void OperationDialog::StartWork() {
   // The hidden "Yes" may have held the focus.
   ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
 
-  op_.worker.reset(calls->createThread(nullptr, 0, &OperationWorker, &op_, 0, nullptr));
+  op_.worker.reset(calls.createThread(nullptr, 0, &OperationWorker, &op_, 0, nullptr));
   if (!op_.worker) {
     // No worker, no end message: the run ended at once with nothing done.
     TRACE_FAILURE(ResultFromError(::GetLastError()));
@@ -177,7 +177,7 @@ void OperationDialog::OnCancel() {
 }
 
 void OperationDialog::ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control) {
-  const DWORD now = calls->tickCount();
+  const DWORD now = calls.tickCount();
   if (!DueAt(line, now)) return;
   ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
   *kept = text ? text : L"";
@@ -196,16 +196,14 @@ void OperationDialog::Show(int control, bool show) {
 
 }  // namespace
 
-const OperationCalls& Calls() { return *calls; }
+OperationPlatform& OperationCalls() { return calls; }
+const OperationPlatform& RealOperationCalls() { return kRealCalls; }
 
-bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls->tickCount()); }
+bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls.tickCount()); }
 
-const OperationCalls* SetOperationCallsForTesting(const OperationCalls* replacement) {
-  const OperationCalls* previous = calls;
-  calls = replacement ? replacement : &kPlatformCalls;
+void ResetProgressLines() {
   ::InterlockedExchange(&lineStamps[PathLine], 0);
   ::InterlockedExchange(&lineStamps[PassesLine], 0);
-  return previous;
 }
 
 INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {

@@ -499,9 +499,8 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDone) {
   TempFolder temp("t");
   const std::string f = temp.MakeFolder("F");
   temp.MakeFile("F\\keep");
-  OperationCalls failing = Calls();
-  failing.createThread = &NoThread;
-  const OperationCalls* previous = SetOperationCallsForTesting(&failing);
+  OperationCalls().createThread = &NoThread;
+  ResetProgressLines();
   Settings settings = Defaults();
   SelectedFolders folders{W(f)};
   for (int32_t report : {1, 0}) {
@@ -528,16 +527,16 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDone) {
           text);
     }
   }
-  SetOperationCallsForTesting(previous);
+  OperationCalls() = RealOperationCalls();
+  ResetProgressLines();
   EXPECT_TRUE(Exists(temp.Sub("F\\keep")));
 }
 
 TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
   TempFolder temp("p");
   const std::string f = temp.MakeFolder("F");
-  OperationCalls timed = Calls();
-  timed.tickCount = &FakeTickCount;
-  const OperationCalls* previous = SetOperationCallsForTesting(&timed);
+  OperationCalls().tickCount = &FakeTickCount;
+  ResetProgressLines();
   fakeTicks = ::GetTickCount() + 1000000;
   Settings settings = Defaults();
   SelectedFolders folders{W(f)};
@@ -566,7 +565,8 @@ TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
                       passes.push_back(d.Text(IDC_PASSES));
                       d.Click(IDCANCEL);
                     });
-  SetOperationCallsForTesting(previous);
+  OperationCalls() = RealOperationCalls();
+  ResetProgressLines();
   EXPECT_EQ((std::vector<std::string>{"first", "first", "first", "101 ms after first"}), paths);
   EXPECT_EQ((std::vector<std::string>{"own stamp", "own stamp", "in time"}), passes);
   EXPECT_EQ(L"101 ms after first", operation.fileText);

@@ -49,7 +49,7 @@ struct WorkerRun {
   OperationCounts Go() {
     FolderOperation operation(settings, folders, mode_);
     operation.window = window_;
-    SetOperationCallsForTesting(nullptr);
+    ResetProgressLines();
     WorkerMain(operation);
     return operation.Counts();
   }
