@@ -59,7 +59,7 @@ add_custom_target(varnoke_x86 ALL
 set(rgs_rows ${CMAKE_BINARY_DIR}/installer/rgs-rows)
 set(rgs_rows_sources
   ${CMAKE_SOURCE_DIR}/installer/rgs-rows.cpp ${CMAKE_SOURCE_DIR}/installer/RegistryRows.cpp
-  ${CMAKE_SOURCE_DIR}/server/Registrar.cpp ${CMAKE_SOURCE_DIR}/server/Text.cpp ${CMAKE_SOURCE_DIR}/server/ErrorReturn.cpp)
+  ${CMAKE_SOURCE_DIR}/server/Registrar.cpp ${CMAKE_SOURCE_DIR}/base/Text.cpp ${CMAKE_SOURCE_DIR}/base/ErrorReturn.cpp)
 add_custom_command(OUTPUT ${rgs_rows}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer
   COMMAND ${VARNOKE_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/installer/host
@@ -111,4 +111,4 @@ varnoke_package(${VARNOKE_MSI} ${VARNOKE_VERSION})
 varnoke_package(${VARNOKE_OLDER_MSI} ${VARNOKE_OLDER_VERSION})
 add_custom_target(varnoke_msi ALL DEPENDS ${VARNOKE_MSI} ${VARNOKE_OLDER_MSI})
 
-add_test(NAME module_file_x86 COMMAND ${CMAKE_SOURCE_DIR}/tools/check-module.sh ${VARNOKE_X86_MODULE} i686)
+add_test(NAME module_file_x86 COMMAND ${CMAKE_SOURCE_DIR}/tests/harness/check-module.sh ${VARNOKE_X86_MODULE} i686)

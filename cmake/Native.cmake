@@ -9,12 +9,14 @@ target_compile_options(varnoke_native_tests PRIVATE ${VARNOKE_WARNINGS})
 target_link_libraries(varnoke_native_tests PRIVATE varnoke_pure gtest_main)
 gtest_discover_tests(varnoke_native_tests DISCOVERY_TIMEOUT 60)
 
-# The include-graph script on made-up trees (not on this one), and the asset
-# generators against the pictures checked in under resources/.
+# The include-graph script on made-up trees, and the asset generators
+# against the pictures checked in under resources/.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 foreach(name include_graph assets)
   add_test(NAME tools.${name} COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/tools/${name}_test.py)
 endforeach()
+# No include in this tree runs against the layering.
+add_test(NAME tools.include_graph_tree COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/include-graph.py ${CMAKE_SOURCE_DIR})
 
 # Fuzzers: tests/fuzz/<name>.cpp, each a libFuzzer target that starts from
 # its seeds in tests/fuzz/corpus/<name>/. With clang, libFuzzer runs each

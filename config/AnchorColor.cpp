@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

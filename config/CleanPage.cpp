@@ -1,10 +1,9 @@
 #include "config/CleanPage.h"
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/MaskHistory.h"
-#include "resources/StringIds.h"
-#include "server/ActivationContext.h"
-#include "server/Module.h"
+#include "base/ActivationContext.h"
+#include "base/Module.h"
 
 CleanPage::CleanPage(Settings& settings)
     : ConfigPage(settings, IDD_CLEAN_PAGE, 0, IDS_CLEAN_HELP),

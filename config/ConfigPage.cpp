@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/ControlHelpTable.h"
-#include "config/HelpPopup.h"
-#include "server/ActivationContext.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/HelpPopup.h"
+#include "base/ActivationContext.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 namespace {
 

@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <new>
 
-#include "config/ConfigIds.h"
-#include "resources/StringIds.h"
-#include "server/ActivationContext.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "resources/ResourceIds.h"
+#include "base/ActivationContext.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -236,7 +235,7 @@ void ConfigSheet::FitToPages() {
 // with F1): where the implementation still shows them, hide them and let OK
 // and Cancel take the right-most places, as the system's own sheets do.
 void ConfigSheet::TidyButtons() {
-  const int order[] = {IDOK, IDCANCEL, 0x3021 /* Apply */, IDHELP};
+  const int order[] = {IDOK, IDCANCEL, IDC_SHEET_APPLY, IDHELP};
   std::vector<std::pair<LONG, LONG>> places;  // left, top in client coordinates
   for (int id : order) {
     HWND button = ::GetDlgItem(window_, id);
@@ -248,7 +247,7 @@ void ConfigSheet::TidyButtons() {
   }
   std::sort(places.begin(), places.end());
   bool hidden = false;
-  for (int id : {0x3021, IDHELP}) {
+  for (int id : {IDC_SHEET_APPLY, IDHELP}) {
     HWND button = ::GetDlgItem(window_, id);
     if (IsShown(button)) {
       ::ShowWindow(button, SW_HIDE);
@@ -318,4 +317,9 @@ void ConfigSheet::Centre() {
   const LONG left = CentredStart(reference.left, reference.right, width, work.left, work.right);
   const LONG top = CentredStart(reference.top, reference.bottom, height, work.top, work.bottom);
   ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ShowConfigSheet(Settings& settings, HWND owner) {
+  ConfigSheet sheet(settings);
+  sheet.RunModal(owner);
 }

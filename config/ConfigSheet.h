@@ -21,6 +21,10 @@ constexpr UINT kSheetHeaderSize = offsetof(PROPSHEETHEADERA, hbmHeader) + sizeof
 static_assert(kSheetHeaderSize == 52, "32-bit sheet header with watermark and header bitmap");
 #endif
 
+// Shows the sheet over `settings` until the user closes it; OK changes and
+// saves them.
+void ShowConfigSheet(Settings& settings, HWND owner);
+
 class ConfigSheet : private BindingTag {
  public:
   explicit ConfigSheet(Settings& settings);

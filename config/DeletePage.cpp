@@ -1,33 +1,26 @@
 #include "config/DeletePage.h"
 
-#include "config/ConfigIds.h"
-#include "resources/StringIds.h"
-#include "server/Module.h"
-
-namespace {
-constexpr int kRecycle = 0;
-constexpr int kErase = 2;
-constexpr uint32_t kMethodCount = 4;
-}  // namespace
+#include "resources/ResourceIds.h"
+#include "base/Module.h"
 
 DeletePage::DeletePage(Settings& settings)
     : ConfigPage(settings, IDD_DELETE_PAGE, IDI_DELETE_TAB, IDS_DELETE_HELP),
       option_(settings.DeleteOption),
       method_(settings.EraseMethod),
-      confirm_(settings.DeleteOption == kRecycle ? settings.DeleteConfirm : 1),
+      confirm_(settings.DeleteOption == DeleteToRecycleBin ? settings.DeleteConfirm : 1),
       report_(settings.DeleteReport),
       recycleConfirm_(confirm_) {}
 
 void DeletePage::OnInitDialog() {
   confirmBox_ = Control(IDC_CONFIRM);
-  ::EnableWindow(confirmBox_, option_ == kRecycle);
+  ::EnableWindow(confirmBox_, option_ == DeleteToRecycleBin);
   methodBox_ = Control(IDC_METHOD);
-  for (uint32_t m = 0; m < kMethodCount; ++m)
+  for (uint32_t m = 0; m < kEraseMethodCount; ++m)
     ::SendMessageA(methodBox_, CB_ADDSTRING, 0,
                    reinterpret_cast<LPARAM>(LoadModuleString(IDS_METHOD_ZERO + m).c_str()));
   // An unknown method selects nothing and is kept unless the user picks one.
-  ::SendMessageA(methodBox_, CB_SETCURSEL, method_ < kMethodCount ? method_ : static_cast<WPARAM>(-1), 0);
-  ::EnableWindow(methodBox_, option_ == kErase);
+  ::SendMessageA(methodBox_, CB_SETCURSEL, method_ < kEraseMethodCount ? method_ : static_cast<WPARAM>(-1), 0);
+  ::EnableWindow(methodBox_, option_ == DeleteByErasure);
   SetRadioGroup(IDC_RECYCLE, IDC_ERASE, option_);
   SetCheckBox(IDC_CONFIRM, confirm_);
   SetCheckBox(IDC_REPORT, report_);

@@ -1,7 +1,6 @@
 #include "config/DosBoxPage.h"
 
-#include "config/ConfigIds.h"
-#include "resources/StringIds.h"
+#include "resources/ResourceIds.h"
 
 DosBoxPage::DosBoxPage(Settings& settings)
     : ConfigPage(settings, IDD_DOSBOX_PAGE, IDI_DOSBOX_TAB, IDS_DOSBOX_HELP), parameters_(settings.DosBoxParam) {}

@@ -7,9 +7,9 @@
 #include <new>
 
 #include "config/AnchorColor.h"
-#include "server/ActivationContext.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/ActivationContext.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "server/Handles.h"
+#include "base/Handles.h"
 
 class HyperLinkLabel {
  public:

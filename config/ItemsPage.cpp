@@ -1,6 +1,6 @@
 #include "config/ItemsPage.h"
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 
 namespace {
 

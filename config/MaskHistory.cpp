@@ -1,6 +1,6 @@
 #include "config/MaskHistory.h"
 
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "server/Module.h"
+#include "base/Module.h"
 
 namespace {
 

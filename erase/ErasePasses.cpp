@@ -26,8 +26,6 @@ constexpr ErasePass kGutmann35Pass[] = {
     Random, Random, Random, Random,
     End};
 
-constexpr uint32_t kMethodTextBase = 440;
-
 }  // namespace
 
 const ErasePass* PassList(uint32_t eraseMethod) {
@@ -43,10 +41,6 @@ int32_t PassCount(const ErasePass* passes) {
   int32_t count = 0;
   while (passes[count].kind != PassKind::End) ++count;
   return count;
-}
-
-uint32_t MethodTextId(uint32_t eraseMethod) {
-  return kMethodTextBase + (eraseMethod <= Gutmann35Pass ? eraseMethod : ZeroPass);
 }
 
 void FillPattern(uint8_t* buffer, size_t n, const uint8_t* pattern, uint32_t length, uint64_t produced) {

@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Values of the EraseMethod setting; any other value erases as ZeroPass.
-enum EraseMethodId : uint32_t { ZeroPass = 0, RandomPass = 1, DoD3Pass = 2, Gutmann35Pass = 3 };
+#include "settings/Settings.h"
 
 enum class PassKind : uint32_t { End = 0, Zero = 1, Random = 2, Pattern = 3 };
 
@@ -15,12 +14,11 @@ struct ErasePass {
   uint32_t patternLength;  // 1 or 3 for Pattern, 0 otherwise
 };
 
-// The constant pass list of a method, ended by a PassKind::End entry.
+// The constant pass list of a stored EraseMethod value, ended by a
+// PassKind::End entry; a value outside the enumeration gets ZeroPass's.
 const ErasePass* PassList(uint32_t eraseMethod);
 // Entries before the first End entry.
 int32_t PassCount(const ErasePass* passes);
-// String id of the method's display text: 440 + value, 440 outside 0..3.
-uint32_t MethodTextId(uint32_t eraseMethod);
 
 // Writes n bytes of the repeating pattern, continuing from `produced` bytes
 // already laid down: byte i becomes pattern[(produced + i) % length].

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "server/ErrorReturn.h"
+#include "base/LastError.h"
 
 struct ErasePlatform {
   // Files, by wide name (\\?\ long paths included).
@@ -55,11 +55,3 @@ struct ErasePlatform {
 ErasePlatform& EraseCalls();
 // The system's own functions.
 const ErasePlatform& RealEraseCalls();
-
-// The code of a platform call that has just failed: from the thread's last
-// error, or a general failure when the call left none behind (a failure must
-// never pass for success).
-inline Result LastFailure() {
-  const DWORD error = ::GetLastError();
-  return error == ERROR_SUCCESS ? kResultFail : ResultFromError(error);
-}

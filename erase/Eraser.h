@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "erase/ErasePasses.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 
 // Called before every pass: (pass number from 1, pass count, user data)
 // -> 0 to go on, non-zero to stop (a positive value is a Win32 error code).

@@ -5,7 +5,7 @@
 
 #include "erase/ErasePasses.h"
 #include "erase/RandomSource.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 
 class PassFiller {
  public:

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 
 class RandomSource {
  public:

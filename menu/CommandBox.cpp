@@ -2,15 +2,15 @@
 
 #include <shlwapi.h>
 
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
-#include "server/ShellExt.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 namespace {
 
 constexpr const char* kUnit = kUnitShellExt;
 
-ShellExecuteExFunction shellExecuteEx = ::ShellExecuteExW;
+const CommandBoxPlatform kRealCalls = {::ShellExecuteExW};
+CommandBoxPlatform calls = kRealCalls;
 
 std::wstring EnvironmentValue(const wchar_t* name) {
   const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
@@ -50,11 +50,8 @@ std::wstring FromCodePage(const std::string& text) {
 
 }  // namespace
 
-ShellExecuteExFunction SetShellExecuteExForTesting(ShellExecuteExFunction function) {
-  const ShellExecuteExFunction previous = shellExecuteEx;
-  shellExecuteEx = function ? function : ::ShellExecuteExW;
-  return previous;
-}
+CommandBoxPlatform& CommandBoxCalls() { return calls; }
+const CommandBoxPlatform& RealCommandBoxCalls() { return kRealCalls; }
 
 const char* CommandInterpreterName(DWORD platformId) {
   return platformId == VER_PLATFORM_WIN32_NT ? "cmd.exe" : "command.com";
@@ -69,22 +66,22 @@ std::wstring CommandInterpreterPath(DWORD platformId) {
   return system + L"\\" + std::wstring(name, name + strlen(name));
 }
 
-void CShellExt::RunCommandBox() {
+void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders) {
   // Without a folder the interpreter would start wherever the shell happens
   // to be, so there is nothing to start.
-  if (folders_.empty()) {
+  if (folders.empty()) {
     TRACE_FAILURE(E_FAIL);
     return;
   }
   const std::wstring interpreter = CommandInterpreterPath(GetPlatformId());
   if (interpreter.empty()) return;
-  const std::wstring parameters = FromCodePage(settings_.DosBoxParam);
+  const std::wstring parameters = FromCodePage(settings.DosBoxParam);
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.lpFile = interpreter.c_str();
   info.lpParameters = parameters.c_str();
-  info.lpDirectory = folders_.front().c_str();
+  info.lpDirectory = folders.front().c_str();
   info.nShow = SW_SHOWNORMAL;
   // Failures are shown to the user by the system's own error interface.
-  if (!shellExecuteEx(&info)) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (!calls.shellExecuteEx(&info)) TRACE_FAILURE(ResultFromError(::GetLastError()));
 }

@@ -5,11 +5,22 @@
 
 #include <string>
 
+#include "settings/SelectedFolders.h"
+#include "settings/Settings.h"
+
+// Opens the command interpreter in the first selected folder with the
+// DosBoxParam setting as its parameters.
+void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders);
+
 // Starting a program is swapped out by tests that must see the request
 // without a window appearing.
-using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW* info);
-// Returns the previous function; nullptr restores ShellExecuteExW.
-ShellExecuteExFunction SetShellExecuteExForTesting(ShellExecuteExFunction function);
+struct CommandBoxPlatform {
+  BOOL(WINAPI* shellExecuteEx)(SHELLEXECUTEINFOW* info);
+};
+// The table in use; tests change entries and put the real ones back.
+CommandBoxPlatform& CommandBoxCalls();
+// The system's own functions.
+const CommandBoxPlatform& RealCommandBoxCalls();
 
 // The interpreter for a platform id: "cmd.exe" on the NT family.
 const char* CommandInterpreterName(DWORD platformId);

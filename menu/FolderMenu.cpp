@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "server/Handles.h"
+#include "base/Handles.h"
 
 // The record behind an owner-drawn item; the item data points at it.
 struct MenuItemData {

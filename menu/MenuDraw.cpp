@@ -3,9 +3,9 @@
 #include <cstddef>
 
 #include "menu/FolderMenu.h"
-#include "server/ErrorReturn.h"
-#include "server/Handles.h"
-#include "server/Module.h"
+#include "base/ErrorReturn.h"
+#include "base/Handles.h"
+#include "base/Module.h"
 
 namespace {
 

@@ -4,21 +4,13 @@
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/WideText.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
-#include "server/ShellExt.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 namespace {
 
 // The longest line of a path in the dialog, in UTF-16 units.
 constexpr size_t kShownPathLength = 54;
-
-void RunOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode) {
-  FolderOperation operation(settings, folders, mode);
-  RunOperationDialog(operation, ::GetActiveWindow());
-}
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -89,16 +81,7 @@ std::wstring ComposeReport(const FolderOperation& operation) {
   return WideFromUtf8(ComposeReport(operation.mode, operation.Counts(), ModuleStringUtf8));
 }
 
-void CShellExt::RunDeleteCommand(bool shiftDown) {
-  OperationMode mode = ModeRecycle;
-  if (!DeleteModeFor(settings_.DeleteOption, shiftDown, &mode)) {
-    // Only an edited registry holds such a value: nothing is removed, and the
-    // beep tells the user that the command was refused.
-    TRACE_FAILURE(static_cast<Result>(E_INVALIDARG));
-    ::MessageBeep(0xFFFFFFFF);
-    return;
-  }
-  RunOperation(settings_, folders_, mode);
+void RunFolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode, HWND owner) {
+  FolderOperation operation(settings, folders, mode);
+  RunOperationDialog(operation, owner);
 }
-
-void CShellExt::RunCleanCommand() { RunOperation(settings_, folders_, ModeClean); }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "operations/OperationTexts.h"
-#include "server/Handles.h"
-#include "server/ShellExt.h"
+#include "base/Handles.h"
+#include "settings/SelectedFolders.h"
 #include "settings/Settings.h"
 
 // Messages from the worker to the dialog; the texts are wide.
@@ -61,6 +61,10 @@ enum ProgressLine { PathLine = 0, PassesLine = 1 };
 // deleting a small file.
 bool ProgressLineDue(ProgressLine line);
 
+// A Delete or Clean run in `mode` over the folders: the question, the work
+// and the report, in the modal operation dialog (owner may be null).
+void RunFolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode, HWND owner);
+
 // Runs the modal operation dialog (owner may be null); -1 when it could not be
 // shown, else 0.
 INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner);
@@ -73,12 +77,15 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* operation);
 int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
 
 // Platform calls of a run that tests must be able to fail.
-struct OperationCalls {
+struct OperationPlatform {
   HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
   void*(WINAPI* heapAlloc)(HANDLE, DWORD, SIZE_T);
   DWORD(WINAPI* tickCount)();
 };
-// Replaces the table (null: the platform's own calls) and forgets the
-// progress lines' time stamps. Returns the previous table.
-const OperationCalls* SetOperationCallsForTesting(const OperationCalls* calls);
-const OperationCalls& Calls();
+// The table in use; tests change entries and put the real ones back.
+OperationPlatform& OperationCalls();
+// The system's own functions.
+const OperationPlatform& RealOperationCalls();
+// Forgets the progress lines' time stamps, as if no dialog had shown a line
+// lately.
+void ResetProgressLines();

@@ -9,7 +9,8 @@
 #include "operations/MaskList.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
+#include "base/LastError.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
@@ -25,13 +26,6 @@ HANDLE WINAPI FindFirstEntry(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
 const WalkerPlatform kRealCalls = {&FindFirstEntry,      ::FindNextFileW, ::FindClose,
                                    ::GetFileAttributesW, ::DeleteFileW,   ::RemoveDirectoryW};
 WalkerPlatform calls = kRealCalls;
-
-// The thread's last error after a failed call; a failure that left none
-// behind must still count as one.
-DWORD LastErrorOrFailure() {
-  const DWORD error = ::GetLastError();
-  return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error;
-}
 
 // One open listing, closed through the seam on every path.
 class Listing {

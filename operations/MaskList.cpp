@@ -1,7 +1,7 @@
 #include "operations/MaskList.h"
 
 #include "operations/FolderWalker.h"
-#include "server/Text.h"
+#include "base/Text.h"
 
 std::vector<std::string> SplitPieces(const std::string& text, char separator) {
   std::vector<std::string> pieces;

@@ -1,13 +1,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 #include "operations/FolderOperation.h"
-#include "operations/OperationIds.h"
+#include "resources/ResourceIds.h"
 #include "operations/WideText.h"
-#include "server/ActivationContext.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/ActivationContext.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
@@ -27,8 +27,8 @@ bool DueAt(ProgressLine line, DWORD now) {
 
 std::wstring ModuleText(unsigned id) { return WideFromUtf8(ModuleStringUtf8(id)); }
 
-const OperationCalls kPlatformCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
-const OperationCalls* calls = &kPlatformCalls;
+const OperationPlatform kRealCalls = {&::CreateThread, &::HeapAlloc, &::GetTickCount};
+OperationPlatform calls = kRealCalls;
 
 class OperationDialog {
  public:
@@ -110,7 +110,7 @@ void OperationDialog::Initialise() {
   static const int kIcons[] = {IDI_MODE_RECYCLE, IDI_MODE_DELETE, IDI_MODE_ERASE, IDI_MODE_DELETE};
   op_.icon.reset(static_cast<HICON>(
       ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
-  ::SetWindowTextW(window_, ModuleText(416 + op_.mode).c_str());
+  ::SetWindowTextW(window_, ModuleText(IDS_CAPTION_RECYCLE + op_.mode).c_str());
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
   if (op_.mode == ModeRecycle && op_.settings.DeleteConfirm == 0) {
     SetText(IDC_FILENAME, std::wstring());
@@ -137,11 +137,11 @@ void OperationDialog::StartWork() {
   Show(IDC_FILENAME, true);
   Show(IDC_PASSES, true);
   Show(IDOK, false);
-  SetText(IDCANCEL, ModuleText(420));
+  SetText(IDCANCEL, ModuleText(IDS_CANCEL));
   // The hidden "Yes" may have held the focus.
   ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
 
-  op_.worker.reset(calls->createThread(nullptr, 0, &OperationWorker, &op_, 0, nullptr));
+  op_.worker.reset(calls.createThread(nullptr, 0, &OperationWorker, &op_, 0, nullptr));
   if (!op_.worker) {
     // No worker, no end message: the run ended at once with nothing done.
     TRACE_FAILURE(ResultFromError(::GetLastError()));
@@ -165,7 +165,7 @@ void OperationDialog::OnWorkDone() {
                         reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32516))), 0);
   Show(IDC_MODEICON, true);
   Show(IDC_TEXT, true);
-  SetText(IDCANCEL, ModuleText(421));
+  SetText(IDCANCEL, ModuleText(IDS_EXIT));
   op_.idle = 1;
 }
 
@@ -177,7 +177,7 @@ void OperationDialog::OnCancel() {
 }
 
 void OperationDialog::ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control) {
-  const DWORD now = calls->tickCount();
+  const DWORD now = calls.tickCount();
   if (!DueAt(line, now)) return;
   ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
   *kept = text ? text : L"";
@@ -196,16 +196,14 @@ void OperationDialog::Show(int control, bool show) {
 
 }  // namespace
 
-const OperationCalls& Calls() { return *calls; }
+OperationPlatform& OperationCalls() { return calls; }
+const OperationPlatform& RealOperationCalls() { return kRealCalls; }
 
-bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls->tickCount()); }
+bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls.tickCount()); }
 
-const OperationCalls* SetOperationCallsForTesting(const OperationCalls* replacement) {
-  const OperationCalls* previous = calls;
-  calls = replacement ? replacement : &kPlatformCalls;
+void ResetProgressLines() {
   ::InterlockedExchange(&lineStamps[PathLine], 0);
   ::InterlockedExchange(&lineStamps[PassesLine], 0);
-  return previous;
 }
 
 INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {

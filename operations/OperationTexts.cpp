@@ -1,8 +1,9 @@
 #include "operations/OperationTexts.h"
+#include "resources/ResourceIds.h"
 
 #include <algorithm>
 
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -24,24 +25,18 @@ std::string FullList(const std::vector<std::string>& folders) {
   return list;
 }
 
-unsigned MethodNameId(uint32_t method) { return 440u + (method <= 3 ? method : 0u); }
+// A stored method outside the enumeration erases as ZeroPass, and is named so.
+unsigned MethodNameId(uint32_t method) { return IDS_METHOD_ZERO + (method < kEraseMethodCount ? method : ZeroPass); }
 
 unsigned ConfirmationId(OperationMode mode) {
   switch (mode) {
-    case ModeRecycle: return 410;
-    case ModeDelete: return 411;
-    default: return 412;
+    case ModeRecycle: return IDS_CONFIRM_RECYCLE;
+    case ModeDelete: return IDS_CONFIRM_DELETE;
+    default: return IDS_CONFIRM_ERASE;
   }
 }
 
 }  // namespace
-
-bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode) {
-  if (deleteOption < ModeRecycle || deleteOption > ModeErase) return false;
-  *mode = static_cast<OperationMode>(deleteOption);
-  if (*mode == ModeRecycle && shiftDown) *mode = ModeDelete;
-  return true;
-}
 
 std::string ShownMaskList(const std::string& masks) {
   constexpr size_t kCutIndex = 45;
@@ -66,14 +61,14 @@ ConfirmationTexts ComposeConfirmationTexts(const ConfirmationInput& input, const
   const std::string fullList = FullList(*input.folders);
   ConfirmationTexts texts;
   if (input.mode == ModeClean) {
-    const std::string negation = input.include ? std::string() : load(414);
-    const std::string subfolders = input.subfolders ? load(415) : std::string();
+    const std::string negation = input.include ? std::string() : load(IDS_NOT);
+    const std::string subfolders = input.subfolders ? load(IDS_AND_SUBFOLDERS) : std::string();
     auto convert = [&input](const std::string& text) { return input.maskText ? input.maskText(text) : text; };
     const std::string shown = convert(ShownMaskList(input.masks));
     const std::string whole = convert(input.masks);
-    texts.message = FillText(load(413).c_str(), negation.c_str(), shown.c_str(), shortList.c_str(), subfolders.c_str());
+    texts.message = FillText(load(IDS_CONFIRM_CLEAN).c_str(), negation.c_str(), shown.c_str(), shortList.c_str(), subfolders.c_str());
     texts.folderList =
-        FillText(load(433).c_str(), negation.c_str(), whole.c_str(), fullList.c_str(), subfolders.c_str());
+        FillText(load(IDS_CLEAN_LIST).c_str(), negation.c_str(), whole.c_str(), fullList.c_str(), subfolders.c_str());
     return texts;
   }
   if (input.mode == ModeErase) {
@@ -82,7 +77,7 @@ ConfirmationTexts ComposeConfirmationTexts(const ConfirmationInput& input, const
   } else {
     texts.message = FillText(load(ConfirmationId(input.mode)).c_str(), shortList.c_str());
   }
-  texts.folderList = FillText(load(432).c_str(), fullList.c_str());
+  texts.folderList = FillText(load(IDS_FOLDER_LIST).c_str(), fullList.c_str());
   return texts;
 }
 
@@ -90,23 +85,23 @@ std::string FormatByteSize(uint64_t bytes, const StringLoader& load) {
   constexpr double kStep = 0.0009765625;  // 1/1024, exact in binary
   double value = static_cast<double>(bytes);
   if (value < 1024.0)
-    return FillText(load(bytes == 1 ? 426 : 427).c_str(), static_cast<unsigned>(bytes));
+    return FillText(load(bytes == 1 ? IDS_BYTE : IDS_BYTES).c_str(), static_cast<unsigned>(bytes));
   value *= kStep;
-  if (value < 1024.0) return FillText(load(428).c_str(), value);
+  if (value < 1024.0) return FillText(load(IDS_KB).c_str(), value);
   value *= kStep;
-  if (value < 1024.0) return FillText(load(429).c_str(), value);
-  return FillText(load(430).c_str(), value * kStep);
+  if (value < 1024.0) return FillText(load(IDS_MB).c_str(), value);
+  return FillText(load(IDS_GB).c_str(), value * kStep);
 }
 
 std::string ComposeReport(OperationMode mode, const OperationCounts& counts, const StringLoader& load) {
-  auto errors = [&load](uint32_t n) { return FillText(load(n == 1 ? 438 : 439).c_str(), n); };
+  auto errors = [&load](uint32_t n) { return FillText(load(n == 1 ? IDS_ERROR : IDS_ERRORS).c_str(), n); };
   const std::string size = FormatByteSize(counts.bytesFreed, load);
-  const std::string freed = FillText(load(431).c_str(), size.c_str());
-  const std::string files = FillText(load(counts.filesDeleted == 1 ? 434 : 435).c_str(), counts.filesDeleted);
+  const std::string freed = FillText(load(IDS_FREED).c_str(), size.c_str());
+  const std::string files = FillText(load(counts.filesDeleted == 1 ? IDS_FILE_DELETED : IDS_FILES_DELETED).c_str(), counts.filesDeleted);
   const std::string fileErrors = errors(counts.fileErrors);
-  if (mode == ModeClean) return FillText(load(424).c_str(), freed.c_str(), files.c_str(), fileErrors.c_str());
-  const std::string folders = FillText(load(counts.foldersRemoved == 1 ? 436 : 437).c_str(), counts.foldersRemoved);
+  if (mode == ModeClean) return FillText(load(IDS_REPORT_CLEAN).c_str(), freed.c_str(), files.c_str(), fileErrors.c_str());
+  const std::string folders = FillText(load(counts.foldersRemoved == 1 ? IDS_FOLDER_REMOVED : IDS_FOLDERS_REMOVED).c_str(), counts.foldersRemoved);
   const std::string folderErrors = errors(counts.folderErrors);
-  return FillText(load(425).c_str(), freed.c_str(), files.c_str(), fileErrors.c_str(), folders.c_str(),
+  return FillText(load(IDS_REPORT_DELETE).c_str(), freed.c_str(), files.c_str(), fileErrors.c_str(), folders.c_str(),
                   folderErrors.c_str());
 }

@@ -1,6 +1,5 @@
-// The texts of a Delete or Clean run that need no Windows API: the operation
-// mode chosen from the settings, the confirmation question with its folder
-// list, and the closing report. Strings and path shortening come in from
+// The texts of a Delete or Clean run that need no Windows API: the
+// confirmation question with its folder list, and the closing report. Strings and path shortening come in from
 // outside, so that the same code runs against the module's string table and
 // against the table source in native tests.
 #pragma once
@@ -9,17 +8,7 @@
 #include <string>
 #include <vector>
 
-enum OperationMode : int32_t {
-  ModeRecycle = 0,
-  ModeDelete = 1,
-  ModeErase = 2,
-  ModeClean = 3,
-};
-
-// The mode of a Delete command: DeleteOption itself, except that Shift turns
-// recycling into permanent deletion. False for a DeleteOption that names no
-// mode; such a run must not start.
-bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode);
+#include "settings/Settings.h"
 
 // A string-table text by id; "" when the string is missing.
 using StringLoader = std::function<std::string(unsigned id)>;

@@ -6,8 +6,9 @@
 #include "operations/RecyclePath.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
-#include "server/ErrorReturn.h"
-#include "server/Text.h"
+#include "base/ErrorReturn.h"
+#include "base/Text.h"
+#include "resources/ResourceIds.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
@@ -130,7 +131,7 @@ int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   if (Cancelled(operation)) return kStop;
   if (passCount <= 1 || !ProgressLineDue(PassesLine)) return 0;
   const std::wstring text = WideFromUtf8(
-      FillText(ModuleStringUtf8(444).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
+      FillText(ModuleStringUtf8(IDS_PASS_OF).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
   ::SendMessageW(operation.window, WM_OP_PASS, reinterpret_cast<WPARAM>(text.c_str()), 0);
   return 0;
 }

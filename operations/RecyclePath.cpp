@@ -9,8 +9,8 @@
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/WalkerPlatform.h"
-#include "server/ErrorReturn.h"
-#include "server/Handles.h"
+#include "base/ErrorReturn.h"
+#include "base/Handles.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
@@ -25,7 +25,7 @@ int32_t RecyclePath(const wchar_t* extended) {
   const std::wstring path = ShownPath(extended);
   // The shell reads a list of paths that ends in an empty one.
   const size_t bytes = (path.size() + 2) * sizeof(wchar_t);
-  UniqueHeapBlock list(Calls().heapAlloc(::GetProcessHeap(), 0, bytes));
+  UniqueHeapBlock list(OperationCalls().heapAlloc(::GetProcessHeap(), 0, bytes));
   if (!list) {
     TRACE_FAILURE(kResultOutOfMemory);
     return 0;

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 

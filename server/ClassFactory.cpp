@@ -4,7 +4,7 @@
 
 #include "server/ComTry.h"
 #include "server/Guids.h"
-#include "server/Module.h"
+#include "base/Module.h"
 #include "server/ShellExt.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "server/ClassFactory.h"
-#include "server/Module.h"
+#include "base/Module.h"
 #include "server/Registration.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {

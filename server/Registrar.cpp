@@ -1,6 +1,6 @@
 #include "server/Registrar.h"
 
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

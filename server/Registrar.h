@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 
 // The result of a script that does not follow the format (DISP_E_EXCEPTION).
 constexpr Result kResultScriptError = static_cast<Result>(0x80020009);

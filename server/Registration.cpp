@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "server/ComTry.h"
-#include "server/ErrorReturn.h"
+#include "base/LastError.h"
 #include "server/Guids.h"
-#include "server/Handles.h"
-#include "server/Module.h"
+#include "base/Handles.h"
+#include "base/Module.h"
 #include "server/Registrar.h"
 
 namespace {
@@ -22,16 +22,11 @@ constexpr DWORD kModulePathChars = MAX_PATH;
 // double-byte ANSI code page.
 constexpr DWORD kKeyNameBytes = 2 * 255 + 1;
 
-RegistrationPlatform platform = {
+const RegistrationPlatform kRealCalls = {
     ::GetModuleFileNameA, ::FindResourceA, ::RegOpenKeyExA,   ::RegCreateKeyExA,
     ::RegSetValueExA,     ::RegDeleteKeyA, ::RegDeleteValueA, ::RegEnumKeyExA,
 };
-
-// A failed call's last error; a call that failed without one still fails.
-Result LastErrorResult() {
-  const DWORD error = ::GetLastError();
-  return error != 0 ? ResultFromError(error) : kResultFail;
-}
+RegistrationPlatform platform = kRealCalls;
 
 Result StatusResult(LONG status) { return ResultFromError(static_cast<uint32_t>(status)); }
 
@@ -40,10 +35,10 @@ Result ClassIdText(std::string& text) {
   if (::StringFromGUID2(CLSID_CShellExt, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
   const UINT codePage = ConversionCodePage();
   const int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return TRACE_FAILURE(LastErrorResult());
+  if (bytes <= 0) return TRACE_FAILURE(LastFailure());
   text.assign(static_cast<size_t>(bytes), '\0');
   if (::WideCharToMultiByte(codePage, 0, wide, -1, &text[0], bytes, nullptr, nullptr) <= 0)
-    return TRACE_FAILURE(LastErrorResult());
+    return TRACE_FAILURE(LastFailure());
   text.resize(static_cast<size_t>(bytes) - 1);
   return kResultOk;
 }
@@ -52,7 +47,7 @@ Result ModulePath(std::string& path) {
   char buffer[kModulePathChars];
   ::SetLastError(0);
   const DWORD length = platform.getModuleFileName(ModuleInstance(), buffer, kModulePathChars);
-  if (length == 0) return TRACE_FAILURE(LastErrorResult());
+  if (length == 0) return TRACE_FAILURE(LastFailure());
   // A full buffer means the path was cut short.
   if (length >= kModulePathChars) return TRACE_FAILURE(ResultFromError(ERROR_INSUFFICIENT_BUFFER));
   path.assign(buffer, length);
@@ -73,12 +68,12 @@ Result BuildVariables(std::vector<ScriptVariable>& variables) {
 Result LoadScript(const char*& text, size_t& length) {
   const HMODULE module = ModuleInstance();
   const HRSRC info = platform.findResource(module, MAKEINTRESOURCEA(kScriptResourceId), "REGISTRY");
-  if (!info) return TRACE_FAILURE(LastErrorResult());
+  if (!info) return TRACE_FAILURE(LastFailure());
   const HGLOBAL data = ::LoadResource(module, info);
-  if (!data) return TRACE_FAILURE(LastErrorResult());
+  if (!data) return TRACE_FAILURE(LastFailure());
   const DWORD size = ::SizeofResource(module, info);
   const void* bytes = ::LockResource(data);
-  if (size == 0 || !bytes) return TRACE_FAILURE(LastErrorResult());
+  if (size == 0 || !bytes) return TRACE_FAILURE(LastFailure());
   text = static_cast<const char*>(bytes);
   length = size;
   return kResultOk;
@@ -238,7 +233,8 @@ Result RunScript(const std::vector<ScriptBlock>& allBlocks, bool registering) {
 
 }  // namespace
 
-RegistrationPlatform& RegistrationPlatformTable() { return platform; }
+RegistrationPlatform& RegistrationCalls() { return platform; }
+const RegistrationPlatform& RealRegistrationCalls() { return kRealCalls; }
 
 HRESULT RegisterModule(bool registering) {
   COM_TRY_BEGIN

@@ -17,4 +17,7 @@ struct RegistrationPlatform {
   decltype(&::RegEnumKeyExA) enumKey;
 };
 
-RegistrationPlatform& RegistrationPlatformTable();
+// The table in use; tests change entries and put the real ones back.
+RegistrationPlatform& RegistrationCalls();
+// The system's own functions.
+const RegistrationPlatform& RealRegistrationCalls();

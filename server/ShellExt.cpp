@@ -6,9 +6,9 @@
 
 #include "operations/FolderWalker.h"
 #include "server/ComTry.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 #include "server/Guids.h"
-#include "server/Module.h"
+#include "base/Module.h"
 #include "settings/SettingsStore.h"
 
 namespace {

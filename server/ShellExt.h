@@ -8,10 +8,8 @@
 #include <vector>
 
 #include "menu/FolderMenu.h"
+#include "settings/SelectedFolders.h"
 #include "settings/Settings.h"
-
-// Full paths of the selected folders, in drop-list order, as wide text.
-using SelectedFolders = std::vector<std::wstring>;
 
 class CShellExt : public IShellExtInit, public IContextMenu3, public IProvideClassInfo {
  public:
@@ -43,10 +41,10 @@ class CShellExt : public IShellExtInit, public IContextMenu3, public IProvideCla
   STDMETHODIMP GetClassInfo(ITypeInfo** typeInfo) override;
 
   // Commands of the folder menu; each runs synchronously.
-  void RunCommandBox();                       // menu/CommandBox.cpp
-  void RunDeleteCommand(bool shiftDown);      // operations/
-  void RunCleanCommand();                     // operations/
-  void RunConfigureCommand();                 // config/
+  void RunCommandBox();
+  void RunDeleteCommand(bool shiftDown);
+  void RunCleanCommand();
+  void RunConfigureCommand();
 
   Settings& settings() { return settings_; }
   const SelectedFolders& folders() const { return folders_; }

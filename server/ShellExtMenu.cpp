@@ -2,13 +2,16 @@
 // the dispatch of chosen commands and the owner-drawn items.
 #include <cstring>
 
+#include "config/ConfigSheet.h"
+#include "menu/CommandBox.h"
 #include "menu/MenuDraw.h"
-#include "resources/StringIds.h"
+#include "operations/FolderOperation.h"
+#include "resources/ResourceIds.h"
 #include "server/ComTry.h"
-#include "server/ErrorReturn.h"
-#include "server/Module.h"
+#include "base/ErrorReturn.h"
+#include "base/Module.h"
 #include "server/ShellExt.h"
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -28,9 +31,12 @@ constexpr UINT kCommandCount = CmdClean + 1;
 struct ItemBitmaps {
   uint32_t normal, highlighted, grayed, grayedHighlighted;
 };
-constexpr ItemBitmaps kPopupBitmaps = {201, 202, 203, 204};
-constexpr ItemBitmaps kDosBoxBitmaps = {205, 206, 207, 208};
-constexpr ItemBitmaps kDeleteBitmaps = {209, 210, 211, 212};
+constexpr ItemBitmaps kPopupBitmaps = {IDB_VARNOKE_NORMAL, IDB_VARNOKE_HIGHLIGHTED, IDB_VARNOKE_GRAYED,
+                                       IDB_VARNOKE_GRAYED_HIGHLIGHTED};
+constexpr ItemBitmaps kDosBoxBitmaps = {IDB_DOSBOX_NORMAL, IDB_DOSBOX_HIGHLIGHTED, IDB_DOSBOX_GRAYED,
+                                        IDB_DOSBOX_GRAYED_HIGHLIGHTED};
+constexpr ItemBitmaps kDeleteBitmaps = {IDB_DELETE_NORMAL, IDB_DELETE_HIGHLIGHTED, IDB_DELETE_GRAYED,
+                                        IDB_DELETE_GRAYED_HIGHLIGHTED};
 
 MenuItemData MakeRecord(UINT captionId, const ItemBitmaps& bitmaps) {
   return MakeMenuItemData(LoadModuleString(captionId), bitmaps.normal, bitmaps.highlighted, bitmaps.grayed,
@@ -133,6 +139,26 @@ STDMETHODIMP CShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   return S_OK;
   COM_TRY_END
 }
+
+// The sheet edits this object's own settings in place; its answer changes
+// nothing for the shell.
+void CShellExt::RunConfigureCommand() { ShowConfigSheet(settings_, ::GetActiveWindow()); }
+
+void CShellExt::RunCommandBox() { OpenCommandPrompt(settings_, folders_); }
+
+void CShellExt::RunDeleteCommand(bool shiftDown) {
+  OperationMode mode = ModeRecycle;
+  if (!DeleteModeFor(settings_.DeleteOption, shiftDown, &mode)) {
+    // Only an edited registry holds such a value: nothing is removed, and the
+    // beep tells the user that the command was refused.
+    TRACE_FAILURE(static_cast<Result>(E_INVALIDARG));
+    ::MessageBeep(0xFFFFFFFF);
+    return;
+  }
+  RunFolderOperation(settings_, folders_, mode, ::GetActiveWindow());
+}
+
+void CShellExt::RunCleanCommand() { RunFolderOperation(settings_, folders_, ModeClean, ::GetActiveWindow()); }
 
 STDMETHODIMP CShellExt::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
   return HandleMenuMsg2(message, wParam, lParam, nullptr);

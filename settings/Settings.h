@@ -11,12 +11,46 @@ constexpr uint32_t kItemDosBox = 1;
 constexpr uint32_t kItemDelete = 2;
 constexpr uint32_t kItemClean = 4;
 
+// Values of Settings::DeleteOption: what Delete does with the selection.
+enum DeleteOption : int32_t {
+  DeleteToRecycleBin = 0,
+  DeletePermanently = 1,
+  DeleteByErasure = 2,
+};
+
+// Values of Settings::EraseMethod. Erasure treats any other stored value as
+// ZeroPass; the configuration keeps it unless the user picks a method.
+enum EraseMethod : uint32_t {
+  ZeroPass = 0,
+  RandomPass = 1,
+  DoD3Pass = 2,
+  Gutmann35Pass = 3,
+};
+constexpr uint32_t kEraseMethodCount = 4;
+
+// What a Delete or Clean run does with the files it reaches. A delete
+// option starts the mode of the same value.
+enum OperationMode : int32_t {
+  ModeRecycle = DeleteToRecycleBin,
+  ModeDelete = DeletePermanently,
+  ModeErase = DeleteByErasure,
+  ModeClean = 3,
+};
+
+// The mode of a Delete command: DeleteOption itself, except that Shift turns
+// recycling into permanent deletion. False for a DeleteOption that names no
+// mode; such a run must not start.
+bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode);
+
+// The registry stores both as plain numbers, and a value outside the
+// enumeration must survive a load and a save unchanged, so the fields keep
+// their integer types.
 struct Settings {
   uint32_t Items = 0xFFFFFFFF;
   int32_t MenuBitmaps = 1;
   std::string DosBoxParam;
-  int32_t DeleteOption = 0;
-  uint32_t EraseMethod = 1;
+  int32_t DeleteOption = DeleteToRecycleBin;
+  uint32_t EraseMethod = RandomPass;
   int32_t DeleteConfirm = 1;
   int32_t DeleteReport = 1;
   std::string CleanMasks = kDefaultCleanMasks;

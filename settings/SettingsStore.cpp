@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "server/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 user_display=${DISPLAY:-}
 tools/install-deps.sh
 preset=win32
-if reason=$(tools/x86-unavailable.sh); then
+if reason=$(tests/harness/x86-unavailable.sh); then
   echo "== Showing the 64-bit module: this machine cannot execute 32-bit x86 programs ($reason)."
   preset=win64
 fi
@@ -19,8 +19,8 @@ cmake --preset $preset >/dev/null
 cmake --build --preset $preset
 build=$(pwd)/build/$preset
 if [ -n "$user_display" ]; then export VARNOKE_USE_DISPLAY=1; fi
-tools/wine-env.sh setup "$build" >/dev/null
-. tools/wine-env.sh
+tests/harness/wine-env.sh setup "$build" >/dev/null
+. tests/harness/wine-env.sh
 varnoke_wine_env "$build"
 if [ -n "$user_display" ]; then export DISPLAY="$user_display"; fi
 host="$build/host.exe"

@@ -26,7 +26,7 @@ fi
 
 for preset in "${presets[@]}"; do
   cmake --build --preset "$preset" --target erasebench >/dev/null || { echo "cannot build erasebench for $preset"; exit 1; }
-  [ -f "$repo/build/$preset/wine/prefix/system.reg" ] || "$here/wine-env.sh" setup "$repo/build/$preset" >/dev/null || exit 1
+  [ -f "$repo/build/$preset/wine/prefix/system.reg" ] || "$repo/tests/harness/wine-env.sh" setup "$repo/build/$preset" >/dev/null || exit 1
 done
 
 work="$repo/build/erasebench.tmp"
@@ -65,7 +65,7 @@ measure() {
       method=$(echo "$name" | cut -d_ -f2)
       preset=$(echo "$name" | cut -d_ -f3)
       fresh_file
-      output=$("$here/wine-run.sh" "$repo/build/$preset" "$repo/build/$preset/erasebench.exe" "$windows_target" \
+      output=$("$repo/tests/harness/wine-run.sh" "$repo/build/$preset" "$repo/build/$preset/erasebench.exe" "$windows_target" \
                "$method" 2>/dev/null) || { echo "$name: $output"; exit 1; }
       seconds=$(echo "$output" | tr -d '\r' | sed -n 's/^seconds //p') ;;
   esac

@@ -14,7 +14,7 @@ ctest --preset native
 cmake --preset win64
 cmake --build --preset win64
 ctest --preset win64
-if reason=$(tools/x86-unavailable.sh); then
+if reason=$(tests/harness/x86-unavailable.sh); then
   echo "32-bit Windows tests not run: this machine cannot execute 32-bit x86 programs ($reason)."
 else
   cmake --preset win32

@@ -7,8 +7,8 @@
 
 #include "operations/FolderWalker.h"
 #include "operations/MaskList.h"
-#include "server/Text.h"
-#include "tests/fuzz/LeadBytes.h"
+#include "base/Text.h"
+#include "tests/shared/LeadBytes.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void Check(const std::string& text, char separator) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const ShiftJisWhile dbcs(size % 2 != 0);
+  const LeadBytes dbcs(size % 2 != 0 ? ShiftJisLead : nullptr);
   Check(text, ';');
   Check(text, '|');
   const CleanMaskSplit split = SplitCleanMasks(text);

@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "config/AnchorColor.h"
-#include "tests/fuzz/LeadBytes.h"
+#include "tests/shared/LeadBytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const ShiftJisWhile dbcs(size % 2 != 0);
+  const LeadBytes dbcs(size % 2 != 0 ? ShiftJisLead : nullptr);
   std::unique_ptr<char[]> text(new char[size ? size : 1]);
   if (size) std::memcpy(text.get(), data, size);
   const auto parsed = ParseAnchorColor(text.get(), size);

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "server/Text.h"
-#include "tests/fuzz/LeadBytes.h"
+#include "base/Text.h"
+#include "tests/shared/LeadBytes.h"
 
 namespace {
 
@@ -194,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string text = (data[0] & 1) ? Generator(data + 1, size - 1, (data[0] & 2) != 0).Script()
                                          : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const ShiftJisWhile dbcs((data[0] & 4) != 0);
+  const LeadBytes dbcs((data[0] & 4) != 0 ? ShiftJisLead : nullptr);
   std::vector<ScriptBlock> blocks;
   const Result result = ParseExactCopy(text, blocks, Variables());
   if (result != kResultOk) {

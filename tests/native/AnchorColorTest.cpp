@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "config/AnchorColor.h"
-#include "server/Text.h"
+#include "tests/shared/AnchorColorCase.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ std::optional<uint32_t> FromValue(const std::string& text) {
 }  // namespace
 
 TEST(AnchorColor, ReadsThreeDecimalComponentsInColorRefLayout) {
-  EXPECT_EQ(Rgb(0, 0, 128), Parse("0,0,128"));
+  EXPECT_EQ(anchor_color_case::kNavy, Parse(anchor_color_case::kNavyText));
   EXPECT_EQ(Rgb(128, 0, 128), Parse("128,0,128"));
   EXPECT_EQ(Rgb(1, 2, 3), Parse(" 1, +2,3 "));
 }

@@ -1,7 +1,7 @@
 // Help texts of the configuration pages' controls.
 #include <gtest/gtest.h>
 
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/ControlHelpTable.h"
 
 TEST(ConfigHelpTable, TheReportBoxExplainsItsOwnPage) {

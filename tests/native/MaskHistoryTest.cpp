@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "config/MaskHistory.h"
-#include "server/Text.h"
+#include "tests/shared/MaskHistoryExample.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -43,9 +44,8 @@ TEST(MaskHistory, OnlyExactlyExclSelectsTheExcludeSense) {
 }
 
 TEST(MaskHistory, WorkedExample) {
-  const std::string first = ComposeMaskHistory("*.doc", true, "*.tmp|incl|*.obj;*.pch|excl");
-  EXPECT_EQ("*.doc|excl|*.tmp|incl|*.obj;*.pch|excl", first);
-  EXPECT_EQ("*.tmp|excl|*.doc|excl|*.obj;*.pch|excl", ComposeMaskHistory("*.tmp", true, first));
+  for (const mask_history_example::Step& step : mask_history_example::kSteps)
+    EXPECT_EQ(step.after, ComposeMaskHistory(step.masks, step.exclude, step.before)) << step.before;
 }
 
 TEST(MaskHistory, ReapplyingTheFirstEntryKeepsOneEntryForIt) {

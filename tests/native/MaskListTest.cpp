@@ -4,24 +4,12 @@
 
 #include "operations/FolderWalker.h"
 #include "operations/MaskList.h"
-#include "server/Text.h"
+#include "base/Text.h"
+#include "tests/shared/LeadBytes.h"
 
 namespace {
 
 using Pieces = std::vector<std::string>;
-
-// Installs a lead-byte predicate for one test and puts the old one back.
-class LeadBytes {
- public:
-  explicit LeadBytes(LeadBytePredicate predicate) : previous_(SetLeadBytePredicate(predicate)) {}
-  ~LeadBytes() { SetLeadBytePredicate(previous_); }
-
- private:
-  LeadBytePredicate previous_;
-};
-
-// Shift-JIS (code page 932) lead bytes.
-bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 TEST(MaskList, SkipsEmptyPiecesAndKeepsBlanks) {
   EXPECT_EQ((Pieces{"*.tmp", "*.bak"}), SplitMaskList("*.tmp;;*.bak;"));

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "server/Registrar.h"
-#include "server/Text.h"
+#include "base/Text.h"
 
 namespace {
 

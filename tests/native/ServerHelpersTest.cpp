@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "server/ErrorReturn.h"
-#include "server/Text.h"
+#include "base/ErrorReturn.h"
+#include "base/Text.h"
 
 TEST(ResultFromError, PositiveErrorsBecomeWin32FailuresNegativeCodesPassZeroIsSuccess) {
   EXPECT_EQ(static_cast<Result>(0x80070005), ResultFromError(5));

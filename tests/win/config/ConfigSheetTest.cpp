@@ -6,14 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <thread>
 
 #include "SheetDriver.h"
 #include "TestSupport.h"
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/ConfigPage.h"
 #include "server/ShellExt.h"
+#include "tests/shared/MaskHistoryExample.h"
 
 using namespace config_test;
 
@@ -84,7 +86,7 @@ TEST_F(ConfigSheetTest, OpensOnItemsTitledWithoutAUsableApplyButtonCentredOnTheW
     ::GetWindowTextA(user.sheet(), text, sizeof(text));
     title = text;
     itemsFirst = ::GetDlgItem(user.CurrentPage(), IDC_SHOW_DOSBOX) != nullptr;
-    HWND apply = ::GetDlgItem(user.sheet(), 0x3021);
+    HWND apply = ::GetDlgItem(user.sheet(), IDC_SHEET_APPLY);
     applyUsable = apply && ::IsWindowVisible(apply) && ::IsWindowEnabled(apply);
     pages = TabCtrl_GetItemCount(reinterpret_cast<HWND>(::SendMessageA(user.sheet(), PSM_GETTABCONTROL, 0, 0)));
     ::GetWindowRect(user.sheet(), &sheet);
@@ -452,15 +454,14 @@ TEST_F(ConfigSheetTest, TheDefaultHistoryShowsOneIncludedList) {
 }
 
 TEST_F(ConfigSheetTest, WorkedHistoryExampleWithTypedUpperCaseStoredLowerCase) {
-  const std::string first = CleanMasksAfter("*.tmp|incl|*.obj;*.pch|excl", [](SheetUser& user, HWND page) {
-    user.Type(user.ComboEdit(page, IDC_MASKS), "*.DOC");
-    user.Click(page, IDC_EXCLUDE);
-  });
-  EXPECT_EQ("*.doc|excl|*.tmp|incl|*.obj;*.pch|excl", first);
-  EXPECT_EQ("*.tmp|excl|*.doc|excl|*.obj;*.pch|excl", CleanMasksAfter(first, [](SheetUser& user, HWND page) {
-              user.Type(user.ComboEdit(page, IDC_MASKS), "*.tmp");
-              user.Click(page, IDC_EXCLUDE);
-            }));
+  for (const mask_history_example::Step& step : mask_history_example::kSteps) {
+    std::string typed = step.masks;
+    for (char& c : typed) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(step.after, CleanMasksAfter(step.before, [&](SheetUser& user, HWND page) {
+                user.Type(user.ComboEdit(page, IDC_MASKS), typed);
+                user.Click(page, step.exclude ? IDC_EXCLUDE : IDC_INCLUDE);
+              }));
+  }
 }
 
 TEST_F(ConfigSheetTest, AFourthListDropsTheOldestAndHandWrittenHistoriesAreCutToThree) {
@@ -513,11 +514,17 @@ TEST_F(ConfigSheetTest, SubfoldersAndReportAreStoredFromTheirBoxes) {
 
 namespace {
 // The refusal is a message box on the sheet's thread: close it like the
-// user does and tell whether it came.
+// user does and tell whether it came. Returns once the sheet's thread has
+// finished with the refusal: the box is gone, and a message sent to the
+// sheet is answered only from its own loop again.
 bool DismissRefusal(DWORD thread, HWND sheet) {
   HWND box = WaitForMessageBox(thread, sheet);
-  if (box) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-  return box != nullptr;
+  if (!box) return false;
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 500 && ::IsWindow(box); ++i) ::Sleep(10);
+  DWORD_PTR answer = 0;
+  ::SendMessageTimeoutA(sheet, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+  return !::IsWindow(box);
 }
 }  // namespace
 
@@ -531,7 +538,6 @@ TEST_F(ConfigSheetTest, AMaskListWithTheSeparatorIsRefusedUntilTheUserCorrectsIt
     user.Type(field, "*.a|*.b");
     user.PressOk();
     refused = DismissRefusal(thread, user.sheet());
-    ::Sleep(200);
     stillOpen = ::IsWindowVisible(user.sheet()) && user.CurrentPage() == page;
     kept = user.Text(field);
     user.Type(field, "*.a;*.b");

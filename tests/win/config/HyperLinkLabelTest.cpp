@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "SheetDriver.h"
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 #include "config/HyperLinkLabel.h"
+#include "tests/shared/AnchorColorCase.h"
 
 using namespace config_test;
 
@@ -243,13 +244,13 @@ TEST_F(LinkFixture, PaintsUnderlinedInTheLinkThenTheVisitedThenTheDisabledColour
 }
 
 TEST_F(LinkFixture, BrowserColoursAreReadWhenTheyFitAndParse) {
-  WriteBrowserColour("Anchor Color", "0,0,128");
+  WriteBrowserColour("Anchor Color", anchor_color_case::kNavyText);
   WriteBrowserColour("Anchor Color Visited", "255, 255, 255");  // 13 characters: too long
   HyperLinkLabel label;
   ASSERT_TRUE(label.Attach(control_));
-  EXPECT_EQ(RGB(0, 0, 128), label.linkColor());
+  EXPECT_EQ(anchor_color_case::kNavy, label.linkColor());
   EXPECT_EQ(kDefaultVisited, label.visitedColor());
-  EXPECT_GT(Paint(RGB(0, 0, 128)).pixels, 0);
+  EXPECT_GT(Paint(anchor_color_case::kNavy).pixels, 0);
 }
 
 TEST_F(LinkFixture, ElevenCharactersFitAndUnusableTextsKeepTheDefaults) {

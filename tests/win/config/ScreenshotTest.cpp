@@ -1,5 +1,5 @@
 // Shows each page in a state worth looking at and waits while
-// tools/config-screenshots.sh photographs the screen. Disabled in normal
+// tools/screenshots.sh photographs the screen. Disabled in normal
 // runs; the script runs it with VARNOKE_SHOT_DIR set.
 #include <windows.h>
 #include <prsht.h>
@@ -12,7 +12,7 @@
 
 #include "SheetDriver.h"
 #include "TestSupport.h"
-#include "config/ConfigIds.h"
+#include "resources/ResourceIds.h"
 
 using namespace config_test;
 

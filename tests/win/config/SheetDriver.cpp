@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "resources/StringIds.h"
+#include "resources/ResourceIds.h"
 #include "settings/SettingsStore.h"
 
 namespace config_test {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "config/WindowBinding.h"
-#include "server/Module.h"
+#include "base/Module.h"
 
 TEST(WindowBinding, AWindowTakesOnlyAnObjectOfItsKindAndTheOthersKeepTheirOrder) {
   BindingTag sheet(BindingKind::Sheet);

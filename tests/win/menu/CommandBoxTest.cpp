@@ -1,7 +1,7 @@
 // "DOS Box": the request handed to the system, and real interpreter runs.
 #include "MenuTestSupport.h"
 #include "menu/CommandBox.h"
-#include "server/Module.h"
+#include "base/Module.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace menu_test;
@@ -69,14 +69,13 @@ class CommandBoxTest : public MenuTest {
   void SetUp() override {
     MenuTest::SetUp();
     launch = Launch();
-    previous_ = SetShellExecuteExForTesting(RecordLaunch);
+    CommandBoxCalls().shellExecuteEx = RecordLaunch;
   }
   void TearDown() override {
-    SetShellExecuteExForTesting(previous_);
+    CommandBoxCalls() = RealCommandBoxCalls();
     SetPlatformIdForTesting(static_cast<DWORD>(-1));
     MenuTest::TearDown();
   }
-  ShellExecuteExFunction previous_ = nullptr;
 };
 
 }  // namespace

@@ -35,12 +35,9 @@ class LaunchCounter {
  public:
   LaunchCounter() {
     launches = 0;
-    previous_ = SetShellExecuteExForTesting(CountLaunch);
+    CommandBoxCalls().shellExecuteEx = CountLaunch;
   }
-  ~LaunchCounter() { SetShellExecuteExForTesting(previous_); }
-
- private:
-  ShellExecuteExFunction previous_;
+  ~LaunchCounter() { CommandBoxCalls() = RealCommandBoxCalls(); }
 };
 
 HRESULT Invoke(CShellExt& handler, const char* verb) {

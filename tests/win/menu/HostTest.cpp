@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "MenuTestSupport.h"
-#include "server/Module.h"
+#include "base/Module.h"
 
 using namespace menu_test;
 using testing_support::Exists;
@@ -162,18 +162,19 @@ TEST_F(MenuTest, HostListsTheMenuAsTheShellBuildsIt) {
 }
 
 TEST_F(MenuTest, HostInvokesItemsByNameButNotGrayedOnes) {
-  WriteSetting("DosBoxParam", std::string("/c echo host> marker.txt"));
+  // Appended, so that a command started by a refused invocation would leave
+  // a second line beside the one the invoked item writes.
+  WriteSetting("DosBoxParam", std::string("/c echo host>> marker.txt"));
   const std::string a = temp_.MakeFolder("alpha");
   const std::string b = temp_.MakeFolder("beta");
   const std::string marker = a + "\\marker.txt";
   {
     HostProcess grayed("invoke \"DOS Box\" " + Quoted(a) + " " + Quoted(b), temp_.Sub("grayed.txt"));
     EXPECT_EQ(3, grayed.Wait());
+    EXPECT_NE(std::string::npos, grayed.Output().find("is grayed")) << grayed.Output();
     HostProcess missing("invoke Nothing " + Quoted(a), temp_.Sub("missing.txt"));
     EXPECT_EQ(3, missing.Wait());
   }
-  Sleep(500);
-  EXPECT_FALSE(Exists(marker));
   HostProcess host("invoke \"Varnoke/DOS Box\" " + Quoted(a), temp_.Sub("out.txt"));
   EXPECT_EQ(0, host.Wait());
   for (int i = 0; i < 300 && ReadFileBytes(marker).size() < 6; ++i) Sleep(100);

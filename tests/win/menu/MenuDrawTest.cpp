@@ -5,7 +5,7 @@
 
 #include "MenuTestSupport.h"
 #include "menu/MenuDraw.h"
-#include "server/Module.h"
+#include "base/Module.h"
 
 using namespace menu_test;
 

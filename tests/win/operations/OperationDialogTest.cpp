@@ -11,11 +11,12 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
-#include "config/HelpPopup.h"
+#include "tests/shared/MaskCutCases.h"
+#include "base/HelpPopup.h"
 #include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
 #include "tests/win/operations/WideTree.h"
-#include "operations/OperationIds.h"
+#include "resources/ResourceIds.h"
 #include "server/ShellExt.h"
 
 using namespace testing_support;
@@ -104,14 +105,18 @@ LSTATUS WINAPI NoKey(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) { return ERROR_FILE_NOT
 LSTATUS WINAPI NoValue(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) { return ERROR_FILE_NOT_FOUND; }
 HMODULE WINAPI AnyLibrary(LPCSTR) { return ::GetModuleHandleA(nullptr); }
 FARPROC WINAPI Recorder(HMODULE, LPCSTR) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordHtmlHelp)); }
-const HelpLoaderCalls kRecordingHelp = {&NoKey, &NoValue, &AnyLibrary, &Recorder};
+const HelpLoaderPlatform kRecordingHelp = {&NoKey, &NoValue, &AnyLibrary, &Recorder};
 
 struct RecordPopups {
   RecordPopups() {
     popupLog = PopupLog();
-    ResetHelpLoaderForTesting(&kRecordingHelp);
+    HelpLoaderCalls() = kRecordingHelp;
+    ResetHelpLoader();
   }
-  ~RecordPopups() { ResetHelpLoaderForTesting(nullptr); }
+  ~RecordPopups() {
+    HelpLoaderCalls() = RealHelpLoaderCalls();
+    ResetHelpLoader();
+  }
 };
 
 std::string TrashFolder() {
@@ -210,13 +215,11 @@ TEST(OperationDialog, QuestionsOfEveryModeToTheByte) {
   seen = AskAndDecline(settings, {a}, ModeClean);
   EXPECT_EQ("Are you sure you want to permanently delete files matching *.tmp in:\n\n" + a + "\n", seen.text);
 
-  const std::string first(30, 'x');
-  settings.CleanMasks = first + ";" + std::string(19, 'y') + ";*.z|incl";
-  EXPECT_EQ("Are you sure you want to permanently delete files matching " + first + ";... in:\n\n" + a + "\n",
-            AskAndDecline(settings, {a}, ModeClean).text);
-  settings.CleanMasks = std::string(60, 'x') + ";*.z";
-  EXPECT_EQ("Are you sure you want to permanently delete files matching ;... in:\n\n" + a + "\n",
-            AskAndDecline(settings, {a}, ModeClean).text);
+  for (const mask_cut_cases::Case& cut : mask_cut_cases::Cases()) {
+    settings.CleanMasks = cut.masks + "|incl";
+    EXPECT_EQ("Are you sure you want to permanently delete files matching " + cut.shown + " in:\n\n" + a + "\n",
+              AskAndDecline(settings, {a}, ModeClean).text);
+  }
   EXPECT_TRUE(Exists(a) && Exists(b) && Exists(c));
 }
 
@@ -478,7 +481,9 @@ TEST(OperationDialog, CloseBoxWhileWorkingWaitsForTheWorker) {
                       ::SuspendThread(operation.worker.get());
                       ::SendMessageA(d.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
                       ::SendMessageA(d.dialog(), WM_CLOSE, 0, 0);
-                      ::Sleep(200);
+                      // Both were handled when SendMessage returned: a close
+                      // either ends the dialog or, while the worker runs, only
+                      // asks it to stop. The request shows which one it did.
                       openAfterClose = !d.Closed() && operation.cancel == 1;
                       ::ResumeThread(operation.worker.get());
                       closedAtLast = DialogDriver::WaitUntil([&d] { return d.Closed(); });
@@ -494,9 +499,8 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDone) {
   TempFolder temp("t");
   const std::string f = temp.MakeFolder("F");
   temp.MakeFile("F\\keep");
-  OperationCalls failing = Calls();
-  failing.createThread = &NoThread;
-  const OperationCalls* previous = SetOperationCallsForTesting(&failing);
+  OperationCalls().createThread = &NoThread;
+  ResetProgressLines();
   Settings settings = Defaults();
   SelectedFolders folders{W(f)};
   for (int32_t report : {1, 0}) {
@@ -523,16 +527,16 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDone) {
           text);
     }
   }
-  SetOperationCallsForTesting(previous);
+  OperationCalls() = RealOperationCalls();
+  ResetProgressLines();
   EXPECT_TRUE(Exists(temp.Sub("F\\keep")));
 }
 
 TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
   TempFolder temp("p");
   const std::string f = temp.MakeFolder("F");
-  OperationCalls timed = Calls();
-  timed.tickCount = &FakeTickCount;
-  const OperationCalls* previous = SetOperationCallsForTesting(&timed);
+  OperationCalls().tickCount = &FakeTickCount;
+  ResetProgressLines();
   fakeTicks = ::GetTickCount() + 1000000;
   Settings settings = Defaults();
   SelectedFolders folders{W(f)};
@@ -561,7 +565,8 @@ TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
                       passes.push_back(d.Text(IDC_PASSES));
                       d.Click(IDCANCEL);
                     });
-  SetOperationCallsForTesting(previous);
+  OperationCalls() = RealOperationCalls();
+  ResetProgressLines();
   EXPECT_EQ((std::vector<std::string>{"first", "first", "first", "101 ms after first"}), paths);
   EXPECT_EQ((std::vector<std::string>{"own stamp", "own stamp", "in time"}), passes);
   EXPECT_EQ(L"101 ms after first", operation.fileText);

@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
 #include "operations/RecyclePath.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;
@@ -66,7 +66,7 @@ struct WorkerRun {
   // directly.
   void Go(FolderOperation& operation) {
     operation.window = recorder.window();
-    SetOperationCallsForTesting(nullptr);  // no dialog has shown a line lately
+    ResetProgressLines();  // no dialog has shown a line lately
     traced.clear();
     const ErrorTraceHook previous = SetErrorTraceHook(&TraceFailure);
     WorkerMain(operation);
@@ -270,11 +270,11 @@ TEST(RecyclePath, MovesTheItemIntoTheTrashAndFailsForAMissingOne) {
 TEST(RecyclePath, WithoutMemoryForTheListNothingIsRemoved) {
   TempFolder temp("r");
   const std::string file = temp.MakeFile("stays.txt", "x");
-  OperationCalls failing = Calls();
-  failing.heapAlloc = &NoMemory;
-  const OperationCalls* previous = SetOperationCallsForTesting(&failing);
+  OperationCalls().heapAlloc = &NoMemory;
+  ResetProgressLines();
   EXPECT_EQ(0, RecyclePath(W(file).c_str()));
-  SetOperationCallsForTesting(previous);
+  OperationCalls() = RealOperationCalls();
+  ResetProgressLines();
   EXPECT_TRUE(Exists(file));
 }
 
@@ -291,11 +291,11 @@ TEST(OperationWorker, SendsNoProgressTheDialogWouldDropButStillDoesAllTheWork) {
   run.settings.EraseMethod = 3;
   FolderOperation operation(run.settings, run.folders, ModeErase);
   operation.window = run.recorder.window();
-  OperationCalls early = Calls();
-  early.tickCount = &EarlyTicks;
-  const OperationCalls* previous = SetOperationCallsForTesting(&early);
+  OperationCalls().tickCount = &EarlyTicks;
+  ResetProgressLines();
   WorkerMain(operation);
-  SetOperationCallsForTesting(previous);
+  OperationCalls() = RealOperationCalls();
+  ResetProgressLines();
   EXPECT_TRUE(run.recorder.log.files.empty());
   EXPECT_TRUE(run.recorder.log.passes.empty());
   EXPECT_EQ(2u, operation.filesDeleted);

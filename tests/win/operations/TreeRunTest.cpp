@@ -20,7 +20,7 @@
 #include "operations/FolderWalker.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
 #include "tools/win/enginebench/DependencyTree.h"
 
@@ -49,7 +49,7 @@ struct WorkerRun {
   OperationCounts Go() {
     FolderOperation operation(settings, folders, mode_);
     operation.window = window_;
-    SetOperationCallsForTesting(nullptr);
+    ResetProgressLines();
     WorkerMain(operation);
     return operation.Counts();
   }

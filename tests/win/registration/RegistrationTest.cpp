@@ -129,8 +129,8 @@ TEST_F(RegistryTest, FailureInTheUserBlockLeavesTheCompletedClassesBlockRegister
   RemoveEntries();
   StoreSomeSettings();
   userBlockEntered = false;
-  RegistrationPlatformTable().openKey = OpenKeyNotingUserBlock;
-  RegistrationPlatformTable().createKey = CreateKeyFailingInUserBlock;
+  RegistrationCalls().openKey = OpenKeyNotingUserBlock;
+  RegistrationCalls().createKey = CreateKeyFailingInUserBlock;
 
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), RegisterModule(true));
   EXPECT_EQ(kClassId, StringValue(HKEY_CLASSES_ROOT, kHandlerKey, ""));
@@ -146,7 +146,7 @@ TEST_F(RegistryTest, FailureInTheClassesBlockIsTakenBackAndTheUserBlockNotRun) {
   LoadedModule module(ModulePath());
   ASSERT_EQ(S_OK, module.Register());
   StoreSomeSettings();
-  RegistrationPlatformTable().setValue = SetValueFailingForThreadingModel;
+  RegistrationCalls().setValue = SetValueFailingForThreadingModel;
 
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_QUOTA), RegisterModule(true));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
@@ -182,8 +182,7 @@ HRSRC WINAPI FindResourceFailing(HMODULE, LPCSTR, LPCSTR) {
 
 TEST_F(RegistryTest, FailuresBeforeTheScriptRunsTouchNothing) {
   RemoveEntries();
-  RegistrationPlatform& platform = RegistrationPlatformTable();
-  const RegistrationPlatform original = platform;
+  RegistrationPlatform& platform = RegistrationCalls();
 
   platform.getModuleFileName = GetModuleFileNameFailing;
   failingError = ERROR_ACCESS_DENIED;
@@ -196,14 +195,14 @@ TEST_F(RegistryTest, FailuresBeforeTheScriptRunsTouchNothing) {
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), RegisterModule(true));
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), RegisterModule(false));
 
-  platform = original;
+  platform = RealRegistrationCalls();
   platform.findResource = FindResourceFailing;
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND), RegisterModule(true));
 
   ExpectUnregistered();
 
   // One character less fits, and is registered as it is.
-  platform = original;
+  platform = RealRegistrationCalls();
   platform.getModuleFileName = GetModuleFileNameFake;
   fakePath = "C:\\" + std::string(MAX_PATH - 4, 'p');
   EXPECT_EQ(S_OK, RegisterModule(true));

@@ -167,14 +167,13 @@ void WriteTree(HKEY root, const std::string& path, const KeyTree& tree) {
 }
 
 void RegistryTest::SetUp() {
-  platform_ = RegistrationPlatformTable();
   const std::pair<HKEY, const char*> entries[] = {
       {HKEY_CLASSES_ROOT, kHandlerKey}, {HKEY_CLASSES_ROOT, kClassKey}, {HKEY_CURRENT_USER, kSettingsKey}};
   for (const auto& entry : entries) saved_.push_back({entry.first, entry.second, ReadTree(entry.first, entry.second)});
 }
 
 void RegistryTest::TearDown() {
-  RegistrationPlatformTable() = platform_;
+  RegistrationCalls() = RealRegistrationCalls();
   for (const Saved& saved : saved_) WriteTree(saved.root, saved.path, saved.tree);
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "server/Handles.h"
+#include "base/Handles.h"
 #include "server/Registration.h"
 
 namespace registration_tests {
@@ -91,7 +91,6 @@ class RegistryTest : public ::testing::Test {
     KeyTree tree;
   };
   std::vector<Saved> saved_;
-  RegistrationPlatform platform_ = {};
 };
 
 }  // namespace registration_tests

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 #include "server/Guids.h"
-#include "server/Module.h"
+#include "base/Module.h"
 #include "server/ShellExt.h"
 #include "tests/win/operations/WideTree.h"
 

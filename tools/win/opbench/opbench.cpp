@@ -13,7 +13,7 @@
 
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
-#include "operations/OperationIds.h"
+#include "resources/ResourceIds.h"
 #include "tools/win/BenchClock.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "server/Text.h"
+#include "base/Text.h"
 
 #include <atomic>
 #include <cstdio>

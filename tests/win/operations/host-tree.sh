@@ -3,7 +3,7 @@
 # program cannot make under Wine (directory symbolic links: CreateSymbolicLinkA
 # is a stub there) or makes far too slowly (20,000 files in one folder: each
 # new name costs Wine a scan of the folder), runs the HostTree tests of
-# engine_tests.exe on it, and checks from the host that no file a link points
+# operations_tests.exe on it, and checks from the host that no file a link points
 # to was touched. It also runs the double-byte code page tests under a
 # Japanese locale, which a Windows program cannot switch to by itself; a
 # machine that cannot make that locale fails the run.
@@ -11,7 +11,7 @@
 set -u
 repo=$(cd "$(dirname "$0")/../../.." && pwd)
 build=$(cd "$1" && pwd)
-. "$repo/tools/wine-env.sh"
+. "$repo/tests/harness/wine-env.sh"
 varnoke_wine_env "$build"
 
 name="vk_host_$$"
@@ -33,7 +33,7 @@ done
 mkdir -p "$root/big/sub"
 (cd "$root/big" && seq -f 'f%05g.dat' 0 19999 | xargs touch)
 
-VARNOKE_HOST_TREE="C:\\$name" wine "$build/engine_tests.exe" --gtest_also_run_disabled_tests \
+VARNOKE_HOST_TREE="C:\\$name" wine "$build/operations_tests.exe" --gtest_also_run_disabled_tests \
   --gtest_filter='DISABLED_HostTree.*' 2>&1
 status=$?
 
@@ -47,7 +47,7 @@ if [ ! -d "$locales/ja_JP.UTF-8" ] && command -v localedef >/dev/null; then
   localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || rm -rf "$locales/ja_JP.UTF-8"
 fi
 if [ -d "$locales/ja_JP.UTF-8" ]; then
-  LOCPATH="$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$build/engine_tests.exe" \
+  LOCPATH="$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$build/operations_tests.exe" \
     --gtest_also_run_disabled_tests --gtest_filter='DISABLED_Dbcs.*' 2>&1 || status=1
 else
   echo "FAILED: the ja_JP locale cannot be compiled here (localedef), so the double-byte code page tests cannot run" >&2

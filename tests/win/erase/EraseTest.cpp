@@ -7,6 +7,7 @@
 #include "EraseSpy.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
+#include "tests/shared/EraseCycles.h"
 
 using namespace engine_test;
 using testing_support::Exists;
@@ -31,13 +32,9 @@ struct Passes {
   }
 };
 
-std::string Pattern(const std::string& cycle, size_t size) {
-  std::string bytes(size, '\0');
-  for (size_t k = 0; k < size; ++k) bytes[k] = cycle[k % cycle.size()];
-  return bytes;
-}
+using erase_cycles::Repeated;
 
-std::string Content(size_t size) { return Pattern("secret data ", size); }
+std::string Content(size_t size) { return Repeated("secret data ", size); }
 
 TEST(EraseSizes, EmptyFileRunsEveryPassWritesNothingAndGoes) {
   TempFolder temp;
@@ -81,18 +78,6 @@ TEST(EraseSizes, ChunksOfOneMiBAndTheRemainderFromOneBuffer) {
   }
 }
 
-// The cycle of every pass of every method, as the tables publish them; ""
-// for a Random pass.
-const std::vector<std::vector<std::string>> kMethodCycles = {
-    {std::string(1, '\0')},
-    {""},
-    {std::string(1, '\0'), "\xFF", ""},
-    {"", "", "", "", "\x55", "\xAA", "\x92\x49\x24", "\x49\x24\x92", "\x24\x92\x49", std::string(1, '\0'),
-     "\x11", "\x22", "\x33", "\x44", "\x55", "\x66", "\x77", "\x88", "\x99", "\xAA", "\xBB", "\xCC", "\xDD",
-     "\xEE", "\xFF", "\x92\x49\x24", "\x49\x24\x92", "\x24\x92\x49", "\x6D\xB6\xDB", "\xB6\xDB\x6D",
-     "\xDB\x6D\xB6", "", "", "", ""},
-};
-
 TEST(ErasePatterns, EveryPassOfEveryMethodRunsOnAcrossChunks) {
   // 2^20 mod 3 = 1: the second chunk starts one step into a 3-byte cycle.
   const size_t size = kMiB + 2;
@@ -102,7 +87,7 @@ TEST(ErasePatterns, EveryPassOfEveryMethodRunsOnAcrossChunks) {
     const std::string file = temp.MakeFile("m.bin", Content(size));
     EraseSpy spy;
     EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), method, nullptr, nullptr));
-    const std::vector<std::string>& cycles = kMethodCycles[method];
+    const std::vector<std::string>& cycles = erase_cycles::MethodCycles()[method];
     ASSERT_EQ(cycles.size() * 2, spy.written.size()) << method;
     for (size_t pass = 0; pass < cycles.size(); ++pass) {
       ASSERT_EQ(kMiB, spy.written[2 * pass].size());
@@ -112,36 +97,24 @@ TEST(ErasePatterns, EveryPassOfEveryMethodRunsOnAcrossChunks) {
         EXPECT_NE(previousRandom, data) << "every Random pass draws afresh";
         previousRandom = data;
       } else {
-        EXPECT_EQ(Pattern(cycles[pass], size), data) << method << " pass " << pass + 1;
+        EXPECT_EQ(Repeated(cycles[pass], size), data) << method << " pass " << pass + 1;
       }
     }
   }
 }
 
 TEST(ErasePatterns, StoppedAfterAPassTheDiskHoldsItsPattern) {
-  TempFolder temp;
-  // 4097 bytes stopped before pass 8: pass 7 (92 49 24) is on the disk.
-  const std::string small = temp.MakeFile("p7.bin", Content(4097));
-  Passes before8;
-  before8.stopBefore = 8;
-  EXPECT_EQ(0, EraseAndDelete(Wide(small).c_str(), Gutmann35Pass, &Passes::Callback, &before8));
-  const std::string seven = ReadFileBytes(small);
-  ASSERT_EQ(4097u, seven.size());
-  EXPECT_EQ('\x92', seven[4095]);
-  EXPECT_EQ('\x49', seven[4096]);
-  EXPECT_EQ(Pattern("\x92\x49\x24", 4097), seven);
-
-  // Three chunks stopped before pass 30: pass 29 runs on unbroken.
-  const size_t size = 2 * kMiB + 5;
-  const std::string big = temp.MakeFile("p29.bin", Content(size));
-  Passes before30;
-  before30.stopBefore = 30;
-  EXPECT_EQ(0, EraseAndDelete(Wide(big).c_str(), Gutmann35Pass, &Passes::Callback, &before30));
-  const std::string on = ReadFileBytes(big);
-  EXPECT_EQ(Pattern("\x6D\xB6\xDB", size), on);
-  EXPECT_EQ('\x6D', on[0]);
-  EXPECT_EQ('\xB6', on[kMiB]);
-  EXPECT_EQ('\xDB', on[2 * kMiB]);
+  for (const erase_cycles::PhaseCase& c : erase_cycles::kPhaseCases) {
+    TempFolder temp;
+    const size_t size = c.chunks * kMiB + c.extra;
+    const std::string file = temp.MakeFile("p.bin", Content(size));
+    Passes stopped;
+    stopped.stopBefore = c.pass + 1;
+    EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), Gutmann35Pass, &Passes::Callback, &stopped));
+    const std::string on = ReadFileBytes(file);
+    const std::string& cycle = erase_cycles::MethodCycles()[Gutmann35Pass][c.pass - 1];
+    EXPECT_EQ(erase_cycles::Repeated(cycle, size), on) << "pass " << c.pass;
+  }
 }
 
 TEST(EraseStops, CallbackBeforeDoDPassTwoLeavesZerosInPlace) {

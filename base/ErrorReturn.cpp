@@ -1,4 +1,4 @@
-#include "server/ErrorReturn.h"
+#include "base/ErrorReturn.h"
 
 #include <atomic>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name) {
   calls.push_back({"entry", IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<UINT_PTR>(name)) : name});
   return hasOrdinal ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeHtmlHelp)) : nullptr;
 }
-const HelpLoaderCalls kFakes = {&FakeOpenKey, &FakeQueryValue, &FakeLoadLibrary, &FakeGetProcAddress};
+const HelpLoaderPlatform kFakes = {&FakeOpenKey, &FakeQueryValue, &FakeLoadLibrary, &FakeGetProcAddress};
 
 class HelpPopup : public testing::Test {
  protected:
@@ -71,9 +71,13 @@ class HelpPopup : public testing::Test {
     calls.clear();
     entryCalls.clear();
     keyExists = libraryLoads = hasOrdinal = true;
-    ResetHelpLoaderForTesting(&kFakes);
+    HelpLoaderCalls() = kFakes;
+    ResetHelpLoader();
   }
-  void TearDown() override { ResetHelpLoaderForTesting(nullptr); }
+  void TearDown() override {
+    HelpLoaderCalls() = RealHelpLoaderCalls();
+    ResetHelpLoader();
+  }
 };
 
 std::string Trace() {

@@ -8,6 +8,7 @@
 #include "EraseSpy.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
+#include "tests/shared/EraseCycles.h"
 
 using namespace engine_test;
 using testing_support::Exists;
@@ -21,12 +22,6 @@ constexpr size_t kMiB = size_t{1} << 20;
 std::string Content(size_t size, char salt) {
   std::string bytes(size, '\0');
   for (size_t k = 0; k < size; ++k) bytes[k] = static_cast<char>("hidden "[k % 7] ^ salt);
-  return bytes;
-}
-
-std::string Pattern(const std::string& cycle, size_t size) {
-  std::string bytes(size, '\0');
-  for (size_t k = 0; k < size; ++k) bytes[k] = cycle[k % cycle.size()];
   return bytes;
 }
 
@@ -55,9 +50,9 @@ TEST(EraseStreams, EveryStreamTakesEachPassFromItsOwnFirstByte) {
   // Stopped before pass 8 of Gutmann's: pass 7 (92 49 24) lies on each.
   EXPECT_EQ(EraseFailed, EraseAndDelete(Wide(streamed.file).c_str(), Gutmann35Pass, &StopBefore8, &announced));
   EXPECT_EQ(8, announced) << "passes are announced once for the file and its streams";
-  EXPECT_EQ(Pattern("\x92\x49\x24", 5000), ReadFileBytes(streamed.file));
-  EXPECT_EQ(Pattern("\x92\x49\x24", 3000), ReadFileBytes(streamed.a));
-  EXPECT_EQ(Pattern("\x92\x49\x24", kMiB + 7), ReadFileBytes(streamed.b));
+  EXPECT_EQ(erase_cycles::Repeated("\x92\x49\x24", 5000), ReadFileBytes(streamed.file));
+  EXPECT_EQ(erase_cycles::Repeated("\x92\x49\x24", 3000), ReadFileBytes(streamed.a));
+  EXPECT_EQ(erase_cycles::Repeated("\x92\x49\x24", kMiB + 7), ReadFileBytes(streamed.b));
   const std::wstring file = Wide(streamed.file);
   EXPECT_EQ((std::vector<std::wstring>{file, file + L":a:$DATA", file + L":b:$DATA"}), spy.opened)
       << "the file's own data is opened once, by its name";

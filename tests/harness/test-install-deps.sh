@@ -34,7 +34,7 @@ expect() {
   local name=$1 status=$2 calls=$3 got
   shift 3
   : >"$fake/log"
-  env "$@" FAKE_LOG="$fake/log" PATH="$fake:$PATH" "$here/install-deps.sh" >"$fake/out" 2>&1
+  env "$@" FAKE_LOG="$fake/log" PATH="$fake:$PATH" "$here/../../tools/install-deps.sh" >"$fake/out" 2>&1
   got=$?
   local seen
   seen=$(cat "$fake/log")

@@ -1,7 +1,7 @@
-#include "server/ActivationContext.h"
+#include "base/ActivationContext.h"
 
-#include "server/Handles.h"
-#include "server/Module.h"
+#include "base/Handles.h"
+#include "base/Module.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "TestSupport.h"
 #include "operations/FolderWalker.h"
-#include "server/Text.h"
+#include "base/Text.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace wide_tree;

@@ -1,4 +1,4 @@
-// Trees that tests/win/engine/host-tree.sh builds from the host side of the
+// Trees that tests/win/operations/host-tree.sh builds from the host side of the
 // prefix: real directory symbolic links, and a folder of 20,000 files. The
 // tests are disabled for the ordinary run and started by that script, which
 // names the tree's root in VARNOKE_HOST_TREE and checks the links' targets
@@ -63,7 +63,7 @@ class DISABLED_HostTree : public testing::Test {
  protected:
   void SetUp() override {
     root_ = HostTree();
-    if (root_.empty()) FAIL() << "VARNOKE_HOST_TREE is not set: run tests/win/engine/host-tree.sh";
+    if (root_.empty()) FAIL() << "VARNOKE_HOST_TREE is not set: run tests/win/operations/host-tree.sh";
   }
   // The target's files, read through Windows.
   void ExpectTargetIntact(const std::wstring& base) {

@@ -1,8 +1,8 @@
-#include "config/HelpPopup.h"
+#include "base/HelpPopup.h"
 
 #include <htmlhelp.h>
 
-#include "server/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -14,31 +14,31 @@ LSTATUS WINAPI RegOpenKeyExCall(HKEY k, LPCSTR n, DWORD o, REGSAM s, PHKEY r) { 
 LSTATUS WINAPI RegQueryValueExCall(HKEY k, LPCSTR n, LPDWORD r, LPDWORD t, LPBYTE d, LPDWORD c) {
   return ::RegQueryValueExA(k, n, r, t, d, c);
 }
-const HelpLoaderCalls kPlatformCalls = {&RegOpenKeyExCall, &RegQueryValueExCall, &::LoadLibraryA, &::GetProcAddress};
+const HelpLoaderPlatform kRealCalls = {&RegOpenKeyExCall, &RegQueryValueExCall, &::LoadLibraryA, &::GetProcAddress};
 
 // Module-wide, used on window threads only; the library stays loaded for
 // the life of the process.
 struct HelpLoader {
-  const HelpLoaderCalls* calls = &kPlatformCalls;
   HMODULE library = nullptr;
   HtmlHelpFn entry = nullptr;
   bool failed = false;
 } loader;
+HelpLoaderPlatform calls = kRealCalls;
 
 HMODULE LoadRegisteredLibrary() {
   UniqueKey key;
-  if (loader.calls->regOpenKeyEx(HKEY_CLASSES_ROOT, "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32",
-                                 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+  if (calls.regOpenKeyEx(HKEY_CLASSES_ROOT, "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", 0,
+                         KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
     return nullptr;
   char path[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH;
   DWORD type = 0;
-  if (loader.calls->regQueryValueEx(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) !=
+  if (calls.regQueryValueEx(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) !=
           ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return nullptr;
   path[MAX_PATH] = '\0';  // a value stored without its NUL stays terminated
-  return path[0] ? loader.calls->loadLibrary(path) : nullptr;
+  return path[0] ? calls.loadLibrary(path) : nullptr;
 }
 
 }  // namespace
@@ -46,13 +46,13 @@ HMODULE LoadRegisteredLibrary() {
 HWND CallHtmlHelp(HWND window, const char* file, UINT command, DWORD_PTR data) {
   if (!loader.library && !loader.failed) loader.library = LoadRegisteredLibrary();
   if (!loader.library && !loader.failed) {
-    loader.library = loader.calls->loadLibrary("hhctrl.ocx");
+    loader.library = calls.loadLibrary("hhctrl.ocx");
     if (!loader.library) loader.failed = true;
   }
   if (!loader.library) return nullptr;
   if (!loader.entry)
     loader.entry = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(
-        loader.calls->getProcAddress(loader.library, MAKEINTRESOURCEA(kHtmlHelpOrdinal))));
+        calls.getProcAddress(loader.library, MAKEINTRESOURCEA(kHtmlHelpOrdinal))));
   if (!loader.entry) return nullptr;
   return loader.entry(window, file, command, data);
 }
@@ -76,8 +76,10 @@ HWND ShowHelpPopup(HWND owner, const char* text) {
   return CallHtmlHelp(nullptr, nullptr, HH_UNINITIALIZE, cookie);
 }
 
-void ResetHelpLoaderForTesting(const HelpLoaderCalls* calls) {
-  loader.calls = calls ? calls : &kPlatformCalls;
+HelpLoaderPlatform& HelpLoaderCalls() { return calls; }
+const HelpLoaderPlatform& RealHelpLoaderCalls() { return kRealCalls; }
+
+void ResetHelpLoader() {
   loader.library = nullptr;
   loader.entry = nullptr;
   loader.failed = false;

@@ -1,8 +1,8 @@
-#include "server/Module.h"
+#include "base/Module.h"
 
 #include <vector>
 
-#include "server/Text.h"
+#include "base/Text.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 

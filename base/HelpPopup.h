@@ -12,12 +12,16 @@ HWND CallHtmlHelp(HWND window, const char* file, UINT command, DWORD_PTR data);
 
 // The platform calls of the loader, replaceable by tests that watch what the
 // loader asks for and make it fail.
-struct HelpLoaderCalls {
+struct HelpLoaderPlatform {
   LSTATUS(WINAPI* regOpenKeyEx)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
   LSTATUS(WINAPI* regQueryValueEx)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
   HMODULE(WINAPI* loadLibrary)(LPCSTR);
   FARPROC(WINAPI* getProcAddress)(HMODULE, LPCSTR);
 };
-// Installs a table (null: the platform's calls) and forgets what the loader
-// learnt: library, entry point and remembered failure.
-void ResetHelpLoaderForTesting(const HelpLoaderCalls* calls);
+// The table in use; tests change entries and put the real ones back.
+HelpLoaderPlatform& HelpLoaderCalls();
+// The system's own functions.
+const HelpLoaderPlatform& RealHelpLoaderCalls();
+// Forgets what the loader learnt (library, entry point, remembered failure),
+// so that the next call loads again through the table in use.
+void ResetHelpLoader();
