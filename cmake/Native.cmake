@@ -1,4 +1,5 @@
 # The code that needs no Windows API, with its tests (and fuzzers with clang).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_library(varnoke_pure STATIC ${VARNOKE_PURE})
 target_include_directories(varnoke_pure PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(varnoke_pure PRIVATE ${VARNOKE_WARNINGS})
@@ -9,9 +10,25 @@ target_compile_options(varnoke_native_tests PRIVATE ${VARNOKE_WARNINGS})
 target_link_libraries(varnoke_native_tests PRIVATE varnoke_pure gtest_main)
 gtest_discover_tests(varnoke_native_tests DISCOVERY_TIMEOUT 60)
 
+# The sparse package's packer (installer/): its parts in the native tests,
+# the whole program read back, signed and verified by a script.
+include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)
+add_library(varnoke_packer STATIC ${VARNOKE_PACKER_SOURCES})
+target_include_directories(varnoke_packer PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(varnoke_packer PRIVATE ${VARNOKE_WARNINGS})
+target_link_libraries(varnoke_native_tests PRIVATE varnoke_packer)
+add_executable(sparse-pack ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp)
+target_include_directories(sparse-pack PRIVATE ${CMAKE_SOURCE_DIR}/installer/host)
+target_link_libraries(sparse-pack PRIVATE varnoke_packer)
+if(VARNOKE_SIGNS_APPX)
+  add_test(NAME tools.package COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/tools/package_test.py
+           $<TARGET_FILE:sparse-pack>)
+else()
+  varnoke_not_built_test(tools.package "${VARNOKE_NO_APPX_REASON}")
+endif()
+
 # The include-graph script on made-up trees, and the asset generators
 # against the pictures checked in under resources/.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 foreach(name include_graph assets)
   add_test(NAME tools.${name} COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/tools/${name}_test.py)
 endforeach()

@@ -17,7 +17,8 @@ RESOURCES = os.path.join(ROOT, "resources")
 class Assets(unittest.TestCase):
     def test_every_generator_redraws_the_checked_in_files(self):
         generators = sorted(name for name in os.listdir(ASSETS) if name.endswith(".py"))
-        self.assertEqual(["draw_config_art.py", "draw_menu_bitmaps.py", "draw_operation_art.py"], generators)
+        self.assertEqual(["draw_config_art.py", "draw_menu_bitmaps.py", "draw_operation_art.py",
+                                      "draw_package_logos.py"], generators)
         for generator in generators:
             with self.subTest(generator), tempfile.TemporaryDirectory() as out:
                 subprocess.run([sys.executable, os.path.join(ASSETS, generator), out],

@@ -1,0 +1,66 @@
+// sparse-pack: the sparse package of the module, on the build machine.
+//   sparse-pack <output.msix> <version a.b.c.d> <publisher> <module file> <logo folder>
+// The Explorer command's class id is the module's own (server/Guids.h); the
+// version, the publisher (the signing certificate's subject) and the
+// module's file name come from the build. The package is left unsigned.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "installer/SparsePackage.h"
+#include "server/Guids.h"
+
+namespace {
+
+std::string ClassIdText(const GUID& id) {
+  char text[40];
+  std::snprintf(text, sizeof(text), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                static_cast<unsigned>(id.Data1), id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2],
+                id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
+  return text;
+}
+
+bool ReadFile(const std::string& path, Bytes& content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: sparse-pack <output.msix> <version> <publisher> <module file> <logo folder>\n");
+    return 2;
+  }
+  const PackageFacts facts{"Thandrel.Varnoke", argv[3], "Varnoke", "Thandrel", argv[2],
+                           ClassIdText(CLSID_VarnokeCommand), argv[4], "Varnoke"};
+  std::vector<PackageFile> logos;
+  for (const char* name : kPackageLogos) {
+    std::string file = name;
+    file = file.substr(file.rfind('\\') + 1);
+    PackageFile logo{name, {}};
+    if (!ReadFile(std::string(argv[5]) + "/" + file, logo.content)) {
+      std::fprintf(stderr, "sparse-pack: cannot read the logo %s/%s\n", argv[5], file.c_str());
+      return 1;
+    }
+    logos.push_back(logo);
+  }
+  const Bytes package = BuildSparsePackage(facts, logos);
+  if (package.empty()) {
+    std::fprintf(stderr, "sparse-pack: the manifest cannot hold version '%s', publisher '%s' or module '%s'\n",
+                 argv[2], argv[3], argv[4]);
+    return 1;
+  }
+  std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(package.data()), std::streamsize(package.size()));
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "sparse-pack: cannot write %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}
