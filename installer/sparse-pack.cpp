@@ -1,8 +1,9 @@
 // sparse-pack: the sparse package of the module, on the build machine.
-//   sparse-pack <output.msix> <version a.b.c.d> <publisher> <module file> <logo folder>
+//   sparse-pack <output.msix> <version a.b.c.d> <publisher> <package name> <module file> <logo folder>
 // The Explorer command's class id is the module's own (server/Guids.h); the
-// version, the publisher (the signing certificate's subject) and the
-// module's file name come from the build. The package is left unsigned.
+// version, the publisher (the signing certificate's subject), the package's
+// name and the module's file name come from the build. The package is left
+// unsigned.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -32,27 +33,29 @@ bool ReadFile(const std::string& path, Bytes& content) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: sparse-pack <output.msix> <version> <publisher> <module file> <logo folder>\n");
+  if (argc != 7) {
+    std::fprintf(stderr,
+                 "usage: sparse-pack <output.msix> <version> <publisher> <package name> <module file> <logo folder>\n");
     return 2;
   }
-  const PackageFacts facts{"Thandrel.Varnoke", argv[3], "Varnoke", "Thandrel", argv[2],
-                           ClassIdText(CLSID_VarnokeCommand), argv[4], "Varnoke"};
+  const char* logoFolder = argv[6];
+  const PackageFacts facts{argv[4], argv[3], "Varnoke", "Thandrel", argv[2],
+                           ClassIdText(CLSID_VarnokeCommand), argv[5], "Varnoke"};
   std::vector<PackageFile> logos;
   for (const char* name : kPackageLogos) {
     std::string file = name;
     file = file.substr(file.rfind('\\') + 1);
     PackageFile logo{name, {}};
-    if (!ReadFile(std::string(argv[5]) + "/" + file, logo.content)) {
-      std::fprintf(stderr, "sparse-pack: cannot read the logo %s/%s\n", argv[5], file.c_str());
+    if (!ReadFile(std::string(logoFolder) + "/" + file, logo.content)) {
+      std::fprintf(stderr, "sparse-pack: cannot read the logo %s/%s\n", logoFolder, file.c_str());
       return 1;
     }
     logos.push_back(logo);
   }
   const Bytes package = BuildSparsePackage(facts, logos);
   if (package.empty()) {
-    std::fprintf(stderr, "sparse-pack: the manifest cannot hold version '%s', publisher '%s' or module '%s'\n",
-                 argv[2], argv[3], argv[4]);
+    std::fprintf(stderr, "sparse-pack: the manifest cannot hold version '%s', publisher '%s', name '%s' or module '%s'\n",
+                 argv[2], argv[3], argv[4], argv[5]);
     return 1;
   }
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
