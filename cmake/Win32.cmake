@@ -97,7 +97,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc
 # One test program per folder tests/win/<area>; each TEST is one CTest test.
 # A test that calls GTEST_SKIP shows as skipped, never as passed; one that
 # the program does not hold (an old program left by a failed build) fails.
-set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp MsiTest.cpp)
+set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp MsiTest.cpp SparsePackageMsiTest.cpp)
 set(VARNOKE_SCREEN_TESTS HostTest.cpp)
 set(VARNOKE_LONG_TESTS TreeRunTest.cpp)
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/win/*)
@@ -129,7 +129,7 @@ foreach(dir ${test_dirs})
     if(area STREQUAL "installer")
       target_link_libraries(${area}_tests PRIVATE msi)
       target_compile_definitions(${area}_tests PRIVATE VARNOKE_UPGRADE_CODE="{${VARNOKE_UPGRADE_CODE}}")
-      add_dependencies(${area}_tests varnoke_msi host)
+      add_dependencies(${area}_tests varnoke_msi host fakepowershell)
       set(area_env VARNOKE_MSI=${VARNOKE_MSI} VARNOKE_OLDER_MSI=${VARNOKE_OLDER_MSI}
         VARNOKE_VERSION=${VARNOKE_VERSION} VARNOKE_OLDER_VERSION=${VARNOKE_OLDER_VERSION})
     elseif(area STREQUAL "registration" AND VARNOKE_WINE_ARCH STREQUAL "win64")

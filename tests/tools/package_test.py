@@ -56,7 +56,7 @@ class SparsePackage(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp()
         self.package = os.path.join(self.folder, "Varnoke-sparse.msix")
-        made = run(PACKER, self.package, "1.2.3.4", PUBLISHER, "Varnoke.dll", LOGOS)
+        made = run(PACKER, self.package, "1.2.3.4", PUBLISHER, "Thandrel.Varnoke", "Varnoke.dll", LOGOS)
         self.assertEqual(0, made.returncode, made.stderr)
 
     def tearDown(self):
