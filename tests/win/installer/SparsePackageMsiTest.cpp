@@ -235,7 +235,9 @@ TEST_F(SparsePackageMsi, AFailedRegistrationFailsTheInstallAndLeavesNothingInsta
   SetBuildNumber("22631");
   std::ofstream(folder_ + "\\fail").close();
   EXPECT_NE(0u, Msiexec("/i \"" + Package() + "\""));
-  EXPECT_EQ(1u, Lines(Calls()).size());
+  const std::vector<std::string> calls = Lines(Calls());
+  ASSERT_FALSE(calls.empty());
+  EXPECT_NE(std::string::npos, calls[0].find(" register")) << calls[0];
   EXPECT_FALSE(testing_support::Exists(InstallFolder() + "\\Varnoke.dll"));
   EXPECT_FALSE(testing_support::Exists(InstallFolder() + "\\Varnoke-sparse.msix"));
 }
