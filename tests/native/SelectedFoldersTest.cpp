@@ -29,7 +29,7 @@ TEST(TopmostFolders, ADriveRootHoldsEveryFolderOfItsDriveAlone) {
 
 TEST(TopmostFolders, NamesCompareOnlyAsTheFoldGivesThem) {
   const SelectedFolders selected{L"C:\\A", L"C:\\a\\b", L"C:\\a"};
-  EXPECT_EQ(selected, TopmostFolders(selected, &AsIs, true));
+  EXPECT_EQ((SelectedFolders{L"C:\\A", L"C:\\a"}), TopmostFolders(selected, &AsIs, true));
   EXPECT_EQ(SelectedFolders{L"C:\\A"}, TopmostFolders(selected, &AsciiUpper, true));
   EXPECT_EQ(SelectedFolders{}, TopmostFolders(SelectedFolders{}, &AsciiUpper, true));
 }
