@@ -100,6 +100,9 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc
 set(VARNOKE_SHARED_REGISTRY_TESTS HostTest.cpp MsiTest.cpp SparsePackageMsiTest.cpp)
 set(VARNOKE_SCREEN_TESTS HostTest.cpp)
 set(VARNOKE_LONG_TESTS TreeRunTest.cpp)
+# Tests that check which window has the focus: a window of another test
+# program taking the foreground takes the focus from their dialog.
+set(VARNOKE_FOCUS_TESTS operations.OperationDialog.QuestionsOfEveryModeToTheByte)
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/win/*)
 foreach(dir ${test_dirs})
   get_filename_component(area ${dir} NAME)
@@ -154,6 +157,11 @@ foreach(dir ${test_dirs})
       if(srcName IN_LIST VARNOKE_SCREEN_TESTS)
         set_tests_properties(${added} PROPERTIES RUN_SERIAL TRUE)
       endif()
+      foreach(test ${added})
+        if(test IN_LIST VARNOKE_FOCUS_TESTS)
+          set_tests_properties(${test} PROPERTIES RUN_SERIAL TRUE)
+        endif()
+      endforeach()
       # Whole trees of 20,000 files, each erased file flushed to the disk:
       # minutes on a busy machine.
       if(srcName IN_LIST VARNOKE_LONG_TESTS)

@@ -75,6 +75,9 @@ DWORD WINAPI OperationWorker(void* operation);
 void WorkerMain(FolderOperation& operation);
 int32_t VisitEntry(const wchar_t* path, int32_t kind, void* operation);
 int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
+// Counts what a run that ended early left undone: `undone` errors, among the
+// files for Clean (whose report counts files alone), else among the folders.
+void CountUnfinished(FolderOperation& operation, uint32_t undone);
 
 // Platform calls of a run that tests must be able to fail.
 struct OperationPlatform {

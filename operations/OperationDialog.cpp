@@ -7,6 +7,7 @@
 #include "operations/WideText.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
@@ -143,8 +144,10 @@ void OperationDialog::StartWork() {
 
   op_.worker.reset(calls.createThread(nullptr, 0, &OperationWorker, &op_, 0, nullptr));
   if (!op_.worker) {
-    // No worker, no end message: the run ended at once with nothing done.
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    // No worker, no end message: the run ended at once with nothing done,
+    // and every selected folder is left as it was.
+    TRACE_FAILURE(LastFailure());
+    CountUnfinished(op_, static_cast<uint32_t>(op_.folders.size()));
     OnWorkDone();
   }
 }

@@ -162,13 +162,23 @@ void WorkerMain(FolderOperation& operation) {
   }
 }
 
+void CountUnfinished(FolderOperation& operation, uint32_t undone) {
+  if (operation.mode == ModeClean)
+    operation.fileErrors += undone;
+  else
+    operation.folderErrors += undone;
+}
+
 DWORD WINAPI OperationWorker(void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
   try {
     WorkerMain(operation);
   } catch (...) {
-    // Memory ran out building a text: end the run, the dialog must still close.
+    // Memory ran out building a text: end the run, the dialog must still
+    // close. What the walk had still to do is not known, but it is not
+    // done: the report must not read as a clean run.
     TRACE_FAILURE(kResultOutOfMemory);
+    CountUnfinished(operation, 1);
   }
   // The dialog cannot close before this message arrives: a full queue must
   // not lose it.

@@ -1,11 +1,10 @@
 #include "server/ShellExt.h"
 
-#include <shellapi.h>
-
 #include <new>
 
 #include "operations/FolderWalker.h"
 #include "server/ComTry.h"
+#include "server/DropList.h"
 #include "base/ErrorReturn.h"
 #include "server/Guids.h"
 #include "base/Module.h"
@@ -126,17 +125,17 @@ STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   const HRESULT got = data->GetData(&format, &medium);
   if (FAILED(got)) return TRACE_FAILURE(got);
   MediumScope releaseMedium(medium);
-  HDROP drop = static_cast<HDROP>(medium.hGlobal);
-  // The wide list holds every name; the ANSI one would turn characters
-  // outside the code page into question marks.
-  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-    std::wstring path(length + 1, L'\0');
-    const UINT copied = ::DragQueryFileW(drop, i, &path[0], length + 1);
-    path.resize(copied < length ? copied : length);
-    if (IsFolder(path)) {
-      folders_.push_back(std::move(path));
+  // The list is read in one pass: asked name by name, the shell walks it
+  // from its start for every index, and a right-click on thousands of
+  // folders would hold Explorer for seconds. The menu needs to know of
+  // each name only whether it is a folder; what a command needs more is
+  // asked when it runs.
+  std::vector<std::wstring> names;
+  if (medium.tymed != TYMED_HGLOBAL || !ReadDropList(medium.hGlobal, &names)) return TRACE_FAILURE(E_FAIL);
+  folders_.reserve(names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (IsFolder(names[i])) {
+      folders_.push_back(std::move(names[i]));
     } else if (i == 0) {
       return TRACE_FAILURE(E_FAIL);
     }

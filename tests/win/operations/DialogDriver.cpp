@@ -65,6 +65,11 @@ std::string DialogDriver::Text(int id) const {
 bool DialogDriver::Visible(int id) const { return ::IsWindowVisible(::GetDlgItem(dialog_, id)) != FALSE; }
 
 int DialogDriver::FocusId() const {
+  // The dialog turns visible inside its activation, before the activation
+  // has put the focus back on its control: a message answered by the
+  // dialog's thread means it is back in its loop and the focus has settled.
+  DWORD_PTR answer = 0;
+  ::SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
   GUITHREADINFO info = {};
   info.cbSize = sizeof(info);
   if (!::GetGUIThreadInfo(uiThread_, &info) || !info.hwndFocus) return 0;

@@ -23,7 +23,10 @@ class DialogDriver {
   std::string Caption() const;
   std::string Text(int id) const;
   bool Visible(int id) const;
-  int FocusId() const;  // control id of the test thread's focus window
+  // Control id of the focus window, as the dialog's own thread has it once
+  // its pending work is done. Another program's window taking the foreground
+  // takes that focus away: a test that checks it runs alone.
+  int FocusId() const;
   bool Closed() const { return !::IsWindow(dialog_) || !::IsWindowVisible(dialog_); }
 
   void Click(int id) const;  // BM_CLICK, as a mouse click on the button

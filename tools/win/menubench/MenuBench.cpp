@@ -6,6 +6,13 @@
 // Usage: menubench.exe [rounds] [path of Varnoke.dll]
 //   default: 1000 rounds, Varnoke.dll next to this program
 //
+//        menubench.exe sizes [rounds at 30,000] [path of Varnoke.dll]
+//   a selection of 1, 1,000, 10,000 and 30,000 folders: Initialize +
+//   QueryContextMenu + Release of one object against one bare pass over the
+//   same drop list asking each path's attributes (default 3 rounds at
+//   30,000 folders, more at the smaller sizes), side by side, alternating
+//   which goes first.
+//
 // The settings key is given all ten values first (the values it already
 // yields), as after the configuration sheet was saved once.
 #include <windows.h>
@@ -18,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "DropData.h"
 #include "server/Guids.h"
 #include "settings/SettingsStore.h"
 
@@ -68,10 +76,100 @@ HRESULT FolderDataObject(const std::string& folder, IDataObject** data, PIDLIST_
   return hr;
 }
 
+double Best(const std::vector<double>& samples) { return *std::min_element(samples.begin(), samples.end()); }
+
+// One right-click on the selection, without the object's creation: the
+// part that grows with the number of selected folders.
+bool TimeClick(IClassFactory* factory, IDataObject* data, double* elapsed) {
+  IShellExtInit* init = nullptr;
+  if (FAILED(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)))) return false;
+  HMENU host = CreatePopupMenu();
+  const double start = Now();
+  IContextMenu* menu = nullptr;
+  HRESULT hr = init->Initialize(nullptr, data, nullptr);
+  if (SUCCEEDED(hr)) hr = init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
+  if (SUCCEEDED(hr)) hr = menu->QueryContextMenu(host, 0, 100, 0x7FFF, CMF_NORMAL);
+  if (menu) menu->Release();
+  init->Release();
+  *elapsed = Now() - start;
+  RemoveMenu(host, 0, MF_BYPOSITION);
+  DestroyMenu(host);
+  return SUCCEEDED(hr);
+}
+
+std::vector<std::wstring> MakeFolders(size_t count) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring root = std::wstring(temp) + L"menubench_selection";
+  CreateDirectoryW(root.c_str(), nullptr);
+  std::vector<std::wstring> folders;
+  for (size_t i = 0; i < count; ++i) {
+    wchar_t name[32];
+    wsprintfW(name, L"\\folder %05u", static_cast<unsigned>(i));
+    folders.push_back(root + name);
+    CreateDirectoryW(folders.back().c_str(), nullptr);
+  }
+  return folders;
+}
+
+void RemoveFolders(const std::vector<std::wstring>& folders) {
+  for (const std::wstring& folder : folders) RemoveDirectoryW(folder.c_str());
+  if (folders.empty()) return;
+  const std::wstring& last = folders.back();
+  RemoveDirectoryW(last.substr(0, last.rfind(L'\\')).c_str());
+}
+
+int RunSizes(IClassFactory* factory, int largestRounds) {
+  static const size_t kSizes[] = {1, 1000, 10000, 30000};
+  const std::vector<std::wstring> all = MakeFolders(30000);
+  int failures = 0;
+  printf("Initialize + QueryContextMenu + Release against one bare pass (medians, best runs, us)\n");
+  printf("%8s %6s %12s %12s %12s %12s %8s %8s\n", "folders", "rounds", "click med", "bare med", "click best",
+         "bare best", "med x", "best x");
+  for (const size_t size : kSizes) {
+    const int rounds = size == 1 ? 200 : std::max(largestRounds, static_cast<int>(largestRounds * 30000 / size / 10));
+    const std::vector<std::wstring> selection(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(size));
+    IDataObject* data = NewSharedDropData(MakeWideDropList(selection));
+    std::vector<double> clicks, bares;
+    for (int round = size == 1 ? -20 : -1; round < rounds; ++round) {
+      double click = 0, bare = 0;
+      for (int turn = 0; turn < 2; ++turn) {
+        if ((turn == 0) == (round % 2 == 0)) {
+          if (!TimeClick(factory, data, &click)) ++failures;
+        } else {
+          const double start = Now();
+          FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+          STGMEDIUM medium = {};
+          if (SUCCEEDED(data->GetData(&format, &medium))) {
+            if (BareFolderPass(medium.hGlobal) != size) ++failures;
+            ReleaseStgMedium(&medium);
+          }
+          bare = Now() - start;
+        }
+      }
+      if (round < 0) continue;
+      clicks.push_back(click);
+      bares.push_back(bare);
+    }
+    data->Release();
+    printf("%8u %6d %12.1f %12.1f %12.1f %12.1f %8.2f %8.2f\n", static_cast<unsigned>(size), rounds, Median(clicks),
+           Median(bares), Best(clicks), Best(bares), Median(clicks) / Median(bares), Best(clicks) / Best(bares));
+    fflush(stdout);
+  }
+  RemoveFolders(all);
+  if (failures) printf("  failed rounds: %d\n", failures);
+  return failures ? 2 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+  const bool sizes = argc > 1 && lstrcmpA(argv[1], "sizes") == 0;
+  if (sizes) {
+    --argc;
+    ++argv;
+  }
+  const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : sizes ? 3 : 1000;
   const std::string module = argc > 2 ? argv[2] : ProgramDirectory() + "\\Varnoke.dll";
   if (FAILED(OleInitialize(nullptr))) return 2;
 
@@ -87,6 +185,13 @@ int main(int argc, char** argv) {
   if (!get || FAILED(get(CLSID_CShellExt, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
     fprintf(stderr, "menubench: no class object\n");
     return 2;
+  }
+  if (sizes) {
+    const int result = RunSizes(factory, rounds);
+    factory->Release();
+    FreeLibrary(library);
+    OleUninitialize();
+    return result;
   }
 
   char temp[MAX_PATH] = {};
