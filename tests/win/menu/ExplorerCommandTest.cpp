@@ -337,8 +337,82 @@ TEST_F(ExplorerCommandTest, EveryObjectHoldsTheModuleUntilItsLastRelease) {
   EXPECT_EQ(before, ModuleLockCount());
 }
 
+namespace {
+
+// A selection whose items name themselves exactly as given. Under Wine 8
+// SHParseDisplayName turns "proj." into its sibling "proj"; Explorer's items
+// come from the folder's listing and keep the name.
+class NamedItem final : public IShellItem {
+ public:
+  explicit NamedItem(const std::wstring& path) : path_(path) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellItem)) return E_NOINTERFACE;
+    *out = static_cast<IShellItem*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetParent(IShellItem**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetDisplayName(SIGDN form, LPWSTR* name) override {
+    *name = nullptr;
+    if (form != SIGDN_FILESYSPATH) return E_INVALIDARG;
+    const size_t bytes = (path_.size() + 1) * sizeof(WCHAR);
+    *name = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    memcpy(*name, path_.c_str(), bytes);
+    return S_OK;
+  }
+  STDMETHODIMP GetAttributes(SFGAOF, SFGAOF*) override { return E_NOTIMPL; }
+  STDMETHODIMP Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
+
+ private:
+  std::wstring path_;
+  ULONG refs_ = 1;
+};
+
+class NamedSelection final : public IShellItemArray {
+ public:
+  explicit NamedSelection(const std::wstring& path) : item_(path) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellItemArray)) return E_NOINTERFACE;
+    *out = static_cast<IShellItemArray*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAttributes(SIATTRIBFLAGS, SFGAOF, SFGAOF*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCount(DWORD* count) override {
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetItemAt(DWORD index, IShellItem** item) override {
+    *item = nullptr;
+    if (index != 0) return E_INVALIDARG;
+    item_.AddRef();
+    *item = &item_;
+    return S_OK;
+  }
+  STDMETHODIMP EnumItems(IEnumShellItems**) override { return E_NOTIMPL; }
+
+ private:
+  NamedItem item_;
+};
+
+}  // namespace
+
 TEST_F(ExplorerCommandTest, DosBoxRunsInTheSelectedFolderByItsExactName) {
   const std::string a = temp_.MakeFolder("first folder");
+  const std::string plain = temp_.MakeFolder("proj");
+  // A name the system's path rules would shorten to its sibling's.
+  const std::wstring dotted = W(plain) + L".";
+  ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + dotted).c_str(), nullptr));
   Ref<IExplorerCommand> root;
   CreateRoot(root);
   std::vector<IExplorerCommand*> children;
@@ -346,8 +420,12 @@ TEST_F(ExplorerCommandTest, DosBoxRunsInTheSelectedFolderByItsExactName) {
   Ref<IShellItemArray> selection;
   MakeSelection({W(a)}, selection);
   ASSERT_EQ(S_OK, dosBox->Invoke(selection.p, nullptr));
-  ASSERT_EQ(1, launches_);
+  NamedSelection exact(dotted);
+  ASSERT_EQ(S_OK, dosBox->Invoke(&exact, nullptr));
+  ASSERT_EQ(2, launches_);
   EXPECT_EQ(W(a), directories_[0]);
+  EXPECT_EQ(dotted, directories_[1]);
+  RemoveDirectoryW((L"\\\\?\\" + dotted).c_str());
   ReleaseAll(children);
 }
 
