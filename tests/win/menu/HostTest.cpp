@@ -378,3 +378,17 @@ TEST_F(MenuTest, HostRunsCleanFromTheCommandThroughTheDialogToItsReport) {
   EXPECT_FALSE(Exists(a + "\\one.tmp"));
   EXPECT_TRUE(Exists(a + "\\keep.txt"));
 }
+
+TEST_F(MenuTest, HostRunsConfigureWhoseSheetTheSitesWindowOwns) {
+  const std::string a = temp_.MakeFolder("alpha");
+  HostProcess host("run Configure... " + Quoted(a), temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+  HWND sheet = WaitForWindow("Configure Varnoke");
+  ASSERT_NE(nullptr, sheet) << host.Output();
+  char ownerText[64] = {};
+  snprintf(ownerText, sizeof(ownerText), "site window %p", static_cast<void*>(GetWindow(sheet, GW_OWNER)));
+  EXPECT_NE(std::string::npos, host.Output().find(ownerText)) << host.Output();
+  PostMessageA(GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(0, host.Wait());
+  EXPECT_NE(std::string::npos, host.Output().find("invoked Configure...: 0x00000000")) << host.Output();
+}
