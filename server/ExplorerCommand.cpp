@@ -103,6 +103,13 @@ HWND SiteWindow(IUnknown* site) {
   return hwnd;
 }
 
+// Neither the root nor a sub-command has a canonical name.
+HRESULT NoCanonicalName(GUID* name) {
+  if (!name) return E_POINTER;
+  *name = GUID_NULL;
+  return E_NOTIMPL;
+}
+
 // Reference count and module lock, for every object of the command.
 class ComObject {
  protected:
@@ -166,18 +173,17 @@ class SubCommand final : public IExplorerCommand, public SiteHolder, private Com
     return ModuleStringForCaller(entry_.helpId, tip);
     COM_TRY_END
   }
-  STDMETHODIMP GetCanonicalName(GUID* name) override {
-    if (!name) return E_POINTER;
-    *name = GUID_NULL;
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP GetCanonicalName(GUID* name) override { return NoCanonicalName(name); }
   STDMETHODIMP GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) override;
   STDMETHODIMP Invoke(IShellItemArray* items, IBindCtx*) override;
   STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
+  // One level only: Windows 11 shows no deeper one.
   STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** out) override {
+    COM_TRY_BEGIN
     if (!out) return E_POINTER;
     *out = nullptr;
     return E_NOTIMPL;
+    COM_TRY_END
   }
 
  private:
@@ -197,13 +203,17 @@ class CommandEnum final : public IEnumExplorerCommand, private ComObject {
 
   STDMETHODIMP Next(ULONG count, IExplorerCommand** out, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override {
+    COM_TRY_BEGIN
     const ULONG left = CommandCount() - next_;
     next_ += count < left ? count : left;
     return count <= left ? S_OK : S_FALSE;
+    COM_TRY_END
   }
   STDMETHODIMP Reset() override {
+    COM_TRY_BEGIN
     next_ = 0;
     return S_OK;
+    COM_TRY_END
   }
   STDMETHODIMP Clone(IEnumExplorerCommand** out) override;
 
@@ -239,31 +249,33 @@ class RootCommand final : public IExplorerCommand, public SiteHolder, private Co
   }
   // The popup has bitmaps for the classic menu but no icon of its own.
   STDMETHODIMP GetIcon(IShellItemArray*, LPWSTR* icon) override {
+    COM_TRY_BEGIN
     if (!icon) return E_POINTER;
     *icon = nullptr;
     return E_NOTIMPL;
+    COM_TRY_END
   }
   STDMETHODIMP GetToolTip(IShellItemArray*, LPWSTR* tip) override {
     COM_TRY_BEGIN
     return ModuleStringForCaller(PopupCommand().helpId, tip);
     COM_TRY_END
   }
-  STDMETHODIMP GetCanonicalName(GUID* name) override {
-    if (!name) return E_POINTER;
-    *name = GUID_NULL;
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP GetCanonicalName(GUID* name) override { return NoCanonicalName(name); }
   STDMETHODIMP GetState(IShellItemArray*, BOOL, EXPCMDSTATE* state) override {
+    COM_TRY_BEGIN
     if (!state) return E_POINTER;
     *state = ECS_ENABLED;
     return S_OK;
+    COM_TRY_END
   }
   // The root only opens its sub-commands.
   STDMETHODIMP Invoke(IShellItemArray*, IBindCtx*) override { return E_NOTIMPL; }
   STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override {
+    COM_TRY_BEGIN
     if (!flags) return E_POINTER;
     *flags = ECF_HASSUBCOMMANDS;
     return S_OK;
+    COM_TRY_END
   }
   STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** out) override {
     COM_TRY_BEGIN
@@ -323,6 +335,7 @@ STDMETHODIMP SubCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* sta
 }
 
 STDMETHODIMP SubCommand::GetFlags(EXPCMDFLAGS* flags) {
+  COM_TRY_BEGIN
   if (!flags) return E_POINTER;
   *flags = ECF_DEFAULT;
   if (!entry_.separatorBefore) return S_OK;
@@ -331,6 +344,7 @@ STDMETHODIMP SubCommand::GetFlags(EXPCMDFLAGS* flags) {
   for (const MenuCommandEntry* before = MenuCommandsBegin(); before != &entry_; ++before)
     if (IsCommandShown(*before, items)) *flags = ECF_SEPARATORBEFORE;
   return S_OK;
+  COM_TRY_END
 }
 
 STDMETHODIMP SubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
