@@ -63,7 +63,16 @@ VARNOKE_HANDLE_TRAITS(LibraryTraits, HMODULE, nullptr, ::FreeLibrary(h));
 VARNOKE_HANDLE_TRAITS(HeapBlockTraits, void*, nullptr, ::HeapFree(::GetProcessHeap(), 0, h));
 VARNOKE_HANDLE_TRAITS(CryptProvTraits, HCRYPTPROV, 0, ::CryptReleaseContext(h, 0));
 VARNOKE_HANDLE_TRAITS(CryptHashTraits, HCRYPTHASH, 0, ::CryptDestroyHash(h));
+VARNOKE_HANDLE_TRAITS(CoTaskMemTraits, void*, nullptr, ::CoTaskMemFree(h));
 #undef VARNOKE_HANDLE_TRAITS
+
+// A COM interface reference: Release on every path.
+template <typename Interface>
+struct ComTraits {
+  using Type = Interface*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type p) { p->Release(); }
+};
 
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFile = UniqueResource<FileTraits>;
@@ -81,6 +90,9 @@ using UniqueLibrary = UniqueResource<LibraryTraits>;
 using UniqueHeapBlock = UniqueResource<HeapBlockTraits>;
 using UniqueCryptProv = UniqueResource<CryptProvTraits>;
 using UniqueCryptHash = UniqueResource<CryptHashTraits>;
+using UniqueCoTaskMem = UniqueResource<CoTaskMemTraits>;
+template <typename Interface>
+using UniqueCom = UniqueResource<ComTraits<Interface>>;
 
 // A window's device context from GetDC, released with ReleaseDC.
 class WindowDC {

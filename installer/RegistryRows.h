@@ -11,9 +11,10 @@
 // never occur in the script's own text (no control character may).
 constexpr char kModuleMarker[] = "\x01";
 
-// The variables of the script as the installer sees them: the class id as
-// text, the module path as kModuleMarker.
-std::vector<ScriptVariable> InstallerScriptVariables(const std::string& classId);
+// The variables of the script as the installer sees them: the class ids of
+// the handler and of the Explorer command as text, the module path as
+// kModuleMarker.
+std::vector<ScriptVariable> InstallerScriptVariables(const std::string& classId, const std::string& commandId);
 
 // Writes WiX <RegistryValue>/<RegistryKey> elements (one per line, each
 // indented by `indent`) for the machine-wide blocks (HKCR, HKLM) of a read

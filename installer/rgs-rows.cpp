@@ -43,8 +43,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<ScriptBlock> blocks;
-  if (Failed(ParseRegistrationScript(script.data(), script.size(), InstallerScriptVariables(ClassIdText(CLSID_CShellExt)),
-                                     blocks))) {
+  const std::vector<ScriptVariable> variables =
+      InstallerScriptVariables(ClassIdText(CLSID_CShellExt), ClassIdText(CLSID_VarnokeCommand));
+  if (Failed(ParseRegistrationScript(script.data(), script.size(), variables, blocks))) {
     std::fprintf(stderr, "rgs-rows: %s does not follow the registration script format\n", argv[1]);
     return 1;
   }

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "server/ComTry.h"
+#include "server/ExplorerCommand.h"
 #include "server/Guids.h"
 #include "base/Module.h"
 #include "server/ShellExt.h"
@@ -73,7 +74,10 @@ struct ObjectMapEntry {
 
 // One entry per creatable class.
 struct ObjectMap {
-  ObjectMapEntry entries[1] = {{&CLSID_CShellExt, &CreateShellExt, nullptr}};
+  ObjectMapEntry entries[2] = {
+      {&CLSID_CShellExt, &CreateShellExt, nullptr},
+      {&CLSID_VarnokeCommand, &CreateExplorerCommand, nullptr},
+  };
   CRITICAL_SECTION classObjectLock;
   ObjectMap() { ::InitializeCriticalSection(&classObjectLock); }
   ~ObjectMap() {

@@ -30,9 +30,9 @@ RegistrationPlatform platform = kRealCalls;
 
 Result StatusResult(LONG status) { return ResultFromError(static_cast<uint32_t>(status)); }
 
-Result ClassIdText(std::string& text) {
+Result ClassIdText(const CLSID& clsid, std::string& text) {
   WCHAR wide[40];
-  if (::StringFromGUID2(CLSID_CShellExt, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
+  if (::StringFromGUID2(clsid, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
   const UINT codePage = ConversionCodePage();
   const int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return TRACE_FAILURE(LastFailure());
@@ -56,10 +56,13 @@ Result ModulePath(std::string& path) {
 
 Result BuildVariables(std::vector<ScriptVariable>& variables) {
   std::string classId;
+  std::string commandId;
   std::string module;
-  RETURN_IF_FAILED(ClassIdText(classId));
+  RETURN_IF_FAILED(ClassIdText(CLSID_CShellExt, classId));
+  RETURN_IF_FAILED(ClassIdText(CLSID_VarnokeCommand, commandId));
   RETURN_IF_FAILED(ModulePath(module));
-  variables = {{"SHELLEXT_CLSID", classId}, {"Module", module}, {"Module_Raw", module}, {"APPID", ""}};
+  variables = {{"SHELLEXT_CLSID", classId}, {"COMMAND_CLSID", commandId}, {"Module", module},
+               {"Module_Raw", module},      {"APPID", ""}};
   return kResultOk;
 }
 
@@ -190,7 +193,7 @@ bool OtherViewRegistersTheClass() {
   const REGSAM otherView = KEY_WOW64_64KEY;
 #endif
   std::string classId;
-  if (Failed(ClassIdText(classId))) return false;
+  if (Failed(ClassIdText(CLSID_CShellExt, classId))) return false;
   UniqueKey key;
   const std::string server = "CLSID\\" + classId + "\\InprocServer32";
   return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;

@@ -2,56 +2,46 @@
 // the dispatch of chosen commands and the owner-drawn items.
 #include <cstring>
 
-#include "config/ConfigSheet.h"
-#include "menu/CommandBox.h"
-#include "menu/MenuDraw.h"
-#include "operations/FolderOperation.h"
-#include "resources/ResourceIds.h"
-#include "server/ComTry.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
-#include "server/ShellExt.h"
 #include "base/Text.h"
+#include "menu/MenuDraw.h"
+#include "server/ComTry.h"
+#include "server/MenuCommands.h"
+#include "server/ShellExt.h"
 
 namespace {
 
 constexpr const char* kUnit = kUnitShellExt;
 
-// Offsets of the command ids from the first id the shell grants.
-enum MenuCommand : UINT {
-  CmdPopup = 0,
-  CmdConfigure = 1,
-  CmdDosBox = 2,
-  CmdDelete = 3,
-  CmdClean = 4,
-};
-// Reported to the shell as the number of ids used, whatever was added.
-constexpr UINT kCommandCount = CmdClean + 1;
-
-struct ItemBitmaps {
-  uint32_t normal, highlighted, grayed, grayedHighlighted;
-};
-constexpr ItemBitmaps kPopupBitmaps = {IDB_VARNOKE_NORMAL, IDB_VARNOKE_HIGHLIGHTED, IDB_VARNOKE_GRAYED,
-                                       IDB_VARNOKE_GRAYED_HIGHLIGHTED};
-constexpr ItemBitmaps kDosBoxBitmaps = {IDB_DOSBOX_NORMAL, IDB_DOSBOX_HIGHLIGHTED, IDB_DOSBOX_GRAYED,
-                                        IDB_DOSBOX_GRAYED_HIGHLIGHTED};
-constexpr ItemBitmaps kDeleteBitmaps = {IDB_DELETE_NORMAL, IDB_DELETE_HIGHLIGHTED, IDB_DELETE_GRAYED,
-                                        IDB_DELETE_GRAYED_HIGHLIGHTED};
-
-MenuItemData MakeRecord(UINT captionId, const ItemBitmaps& bitmaps) {
-  return MakeMenuItemData(LoadModuleString(captionId), bitmaps.normal, bitmaps.highlighted, bitmaps.grayed,
+MenuItemData MakeRecord(const MenuCommandEntry& entry) {
+  const ItemBitmaps& bitmaps = *entry.bitmaps;
+  return MakeMenuItemData(LoadModuleString(entry.textId), bitmaps.normal, bitmaps.highlighted, bitmaps.grayed,
                           bitmaps.grayedHighlighted);
 }
 
-UINT HelpTextId(UINT_PTR offset) {
-  switch (offset) {
-    case CmdPopup: return IDS_POPUP_HELP;
-    case CmdConfigure: return IDS_CONFIGURE_HELP;
-    case CmdDosBox: return IDS_DOSBOX_HELP;
-    case CmdDelete: return IDS_DELETE_HELP;
-    case CmdClean: return IDS_CLEAN_HELP;
-    default: return 0;
-  }
+// True when the shell's range from firstId to lastId (both granted) holds
+// every id of the menu.
+bool RangeHoldsTheMenu(UINT firstId, UINT lastId) {
+  return lastId >= firstId && lastId - firstId >= kMenuCommandIds - 1;
+}
+
+// The verb as an offset: false for a verb string. A caller that marks the
+// call Unicode passes its verb in the wide field; a string's address may
+// have zero low bits above 64 KiB, so only IS_INTRESOURCE tells an offset.
+bool VerbOffset(const CMINVOKECOMMANDINFO& info, UINT_PTR* offset) {
+  const bool wide = info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE) != 0;
+  const void* verb = wide ? static_cast<const void*>(reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info).lpVerbW)
+                          : static_cast<const void*>(info.lpVerb);
+  if (!IS_INTRESOURCE(verb)) return false;
+  *offset = reinterpret_cast<UINT_PTR>(verb);
+  return true;
+}
+
+void RunMenuCommand(CShellExt& handler, MenuCommand command, bool shiftDown) {
+  const CommandContext context = {handler.settings(), handler.folders(), ::GetActiveWindow(), shiftDown};
+  FindMenuCommand(command)->run(context);
 }
 
 constexpr UINT kLargestBufferSize = 0x7FFFFFFF;
@@ -76,7 +66,7 @@ void CopyAnsi(const char* text, CHAR* buffer, UINT size) {
 void CopyWide(const char* text, WCHAR* buffer, UINT size) {
   WCHAR wide[256] = {};
   const int converted = ::MultiByteToWideChar(ConversionCodePage(), 0, text, -1, wide, 256);
-  if (converted <= 0) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (converted <= 0) TRACE_FAILURE(LastFailure());
   wide[255] = L'\0';
   size_t length = 0;
   while (wide[length] != L'\0') ++length;
@@ -88,24 +78,27 @@ void CopyWide(const char* text, WCHAR* buffer, UINT size) {
 
 }  // namespace
 
-STDMETHODIMP CShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT, UINT flags) {
+STDMETHODIMP CShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT lastId, UINT flags) {
   COM_TRY_BEGIN
   if (flags & CMF_DEFAULTONLY) return E_FAIL;
+  // Ids beyond the range would collide with other handlers' ids: then the
+  // menu is better left out.
+  if (!RangeHoldsTheMenu(firstId, lastId)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   menu_.Reset(settings_.MenuBitmaps != 0);
-  if (!menu_.submenu()) {
-    const Result error = ResultFromError(::GetLastError());
-    return TRACE_FAILURE(Failed(error) ? error : E_OUTOFMEMORY);
+  if (!menu_.submenu()) return TRACE_FAILURE(LastFailure());
+  menu_.SetPopup(firstId + CmdPopup, MakeRecord(PopupCommand()));
+  for (const MenuCommandEntry* entry = MenuCommandsBegin(); entry != MenuCommandsEnd(); ++entry) {
+    if (!IsCommandShown(*entry, settings_.Items)) continue;
+    if (entry->separatorBefore && menu_.itemCount() != 0) menu_.AddSeparator();
+    const UINT id = firstId + entry->command;
+    const bool enabled = IsCommandEnabled(*entry, folders_.size());
+    if (entry->bitmaps)
+      menu_.AddItem(id, MakeRecord(*entry), enabled);
+    else
+      menu_.AddTextItem(id, LoadModuleString(entry->textId), enabled);
   }
-  menu_.SetPopup(firstId + CmdPopup, MakeRecord(IDS_POPUP, kPopupBitmaps));
-  const uint32_t items = settings_.Items;
-  if (items & kItemDosBox)
-    menu_.AddItem(firstId + CmdDosBox, MakeRecord(IDS_DOSBOX, kDosBoxBitmaps), folders_.size() == 1);
-  if (items & kItemDelete) menu_.AddItem(firstId + CmdDelete, MakeRecord(IDS_DELETE, kDeleteBitmaps), true);
-  if (items & kItemClean) menu_.AddTextItem(firstId + CmdClean, LoadModuleString(IDS_CLEAN), true);
-  if (menu_.itemCount() != 0) menu_.AddSeparator();
-  menu_.AddTextItem(firstId + CmdConfigure, LoadModuleString(IDS_CONFIGURE), true);
   menu_.InsertInto(menu, position);
-  return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
+  return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kMenuCommandIds);
   COM_TRY_END
 }
 
@@ -113,7 +106,8 @@ STDMETHODIMP CShellExt::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
   COM_TRY_BEGIN
   if (type != GCS_HELPTEXTA && type != GCS_HELPTEXTW) return E_NOTIMPL;
   char text[256] = {};
-  if (const UINT id = HelpTextId(offset)) ::LoadStringA(ModuleInstance(), id, text, sizeof(text));
+  if (const MenuCommandEntry* entry = FindMenuCommand(offset))
+    ::LoadStringA(ModuleInstance(), entry->helpId, text, sizeof(text));
   if (size == 0 || size > kLargestBufferSize) return S_OK;
   if (!buffer) return TRACE_FAILURE(E_INVALIDARG);
   if (type == GCS_HELPTEXTW)
@@ -124,41 +118,29 @@ STDMETHODIMP CShellExt::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
   COM_TRY_END
 }
 
+// Verbs and offsets of other handlers answer E_FAIL, which hands them back
+// to the shell: a success would tell it that "open" or "delete" was done.
+// A grayed item invoked by its offset still runs.
 STDMETHODIMP CShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   COM_TRY_BEGIN
   const bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
   if (!info) return TRACE_FAILURE(E_INVALIDARG);
-  if (HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return S_OK;
-  switch (LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb))) {
-    case CmdConfigure: RunConfigureCommand(); break;
-    case CmdDosBox: RunCommandBox(); break;
-    case CmdDelete: RunDeleteCommand(shiftDown); break;
-    case CmdClean: RunCleanCommand(); break;
-    default: break;
-  }
+  UINT_PTR offset = 0;
+  if (!VerbOffset(*info, &offset)) return E_FAIL;
+  const MenuCommandEntry* entry = FindMenuCommand(offset);
+  if (!entry || !entry->run) return E_FAIL;
+  RunMenuCommand(*this, entry->command, shiftDown);
   return S_OK;
   COM_TRY_END
 }
 
-// The sheet edits this object's own settings in place; its answer changes
-// nothing for the shell.
-void CShellExt::RunConfigureCommand() { ShowConfigSheet(settings_, ::GetActiveWindow()); }
+void CShellExt::RunConfigureCommand() { RunMenuCommand(*this, CmdConfigure, false); }
 
-void CShellExt::RunCommandBox() { OpenCommandPrompt(settings_, folders_); }
+void CShellExt::RunCommandBox() { RunMenuCommand(*this, CmdDosBox, false); }
 
-void CShellExt::RunDeleteCommand(bool shiftDown) {
-  OperationMode mode = ModeRecycle;
-  if (!DeleteModeFor(settings_.DeleteOption, shiftDown, &mode)) {
-    // Only an edited registry holds such a value: nothing is removed, and the
-    // beep tells the user that the command was refused.
-    TRACE_FAILURE(static_cast<Result>(E_INVALIDARG));
-    ::MessageBeep(0xFFFFFFFF);
-    return;
-  }
-  RunFolderOperation(settings_, folders_, mode, ::GetActiveWindow());
-}
+void CShellExt::RunDeleteCommand(bool shiftDown) { RunMenuCommand(*this, CmdDelete, shiftDown); }
 
-void CShellExt::RunCleanCommand() { RunFolderOperation(settings_, folders_, ModeClean, ::GetActiveWindow()); }
+void CShellExt::RunCleanCommand() { RunMenuCommand(*this, CmdClean, false); }
 
 STDMETHODIMP CShellExt::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
   return HandleMenuMsg2(message, wParam, lParam, nullptr);

@@ -47,6 +47,10 @@ wine "$build/inspect.exe" "$projects" 2>/dev/null
 echo "== The context menu of the two sample folders, as the host builds it"
 wine "$host" list "$photos" "$projects" 2>/dev/null
 
+echo "== The Explorer command of Windows 11's top-level menu, for the same folders and for one"
+wine "$host" commands "$photos" "$projects" 2>/dev/null
+wine "$host" commands "$projects" 2>/dev/null
+
 if [ -n "$user_display" ]; then
   echo "== The host's window is open: right-click in it for the context menu"
   wine "$host" show "$photos" "$projects" 2>/dev/null

@@ -22,6 +22,7 @@ namespace {
 const std::vector<ScriptVariable>& Variables() {
   static const std::vector<ScriptVariable> variables = {
       {"SHELLEXT_CLSID", "{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}"},
+      {"COMMAND_CLSID", "{549D3B83-64E9-4B7E-9F70-D764B10A48A4}"},
       {"Module", "C:\\it's {odd} 100%\\V.dll"},
       {"Module_Raw", "C:\\it's {odd} 100%\\V.dll"},
       {"APPID", ""},

@@ -14,9 +14,14 @@
 namespace {
 
 const char kClassId[] = "{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
+const char kCommandId[] = "{549D3B83-64E9-4B7E-9F70-D764B10A48A4}";
 
 std::vector<ScriptVariable> ModuleVariables(const std::string& modulePath = "C:\\Program Files\\Varnoke.dll") {
-  return {{"SHELLEXT_CLSID", kClassId}, {"Module", modulePath}, {"Module_Raw", modulePath}, {"APPID", ""}};
+  return {{"SHELLEXT_CLSID", kClassId},
+          {"COMMAND_CLSID", kCommandId},
+          {"Module", modulePath},
+          {"Module_Raw", modulePath},
+          {"APPID", ""}};
 }
 
 // Parses from an exactly sized heap copy, so that a read past the text is
@@ -55,7 +60,7 @@ void ExpectKey(const ScriptEntry& entry, const std::string& name, KeyFlag flag, 
 
 }  // namespace
 
-TEST(Registrar, ModuleScriptHoldsExactlyTheHandlerClassAndSettingsKeys) {
+TEST(Registrar, ModuleScriptHoldsExactlyTheHandlerAndCommandClassesAndSettingsKeys) {
   const std::string text = ModuleScript();
   ASSERT_FALSE(text.empty());
   std::vector<ScriptBlock> blocks;
@@ -73,15 +78,20 @@ TEST(Registrar, ModuleScriptHoldsExactlyTheHandlerClassAndSettingsKeys) {
   ExpectKey(handlers.children[0], "Varnoke", KeyFlag::None, kClassId, 0);
 
   const ScriptEntry& clsid = blocks[0].entries[1];
-  ExpectKey(clsid, "CLSID", KeyFlag::NoRemove, nullptr, 1);
-  const ScriptEntry& classKey = clsid.children[0];
-  ExpectKey(classKey, kClassId, KeyFlag::ForceRemove, "Varnoke", 1);
-  const ScriptEntry& server = classKey.children[0];
-  ExpectKey(server, "InprocServer32", KeyFlag::None, "C:\\Program Files\\Varnoke.dll", 1);
-  const ScriptEntry& model = server.children[0];
-  EXPECT_TRUE(model.isValue);
-  EXPECT_EQ("ThreadingModel", model.name);
-  EXPECT_EQ("Apartment", model.data);
+  ExpectKey(clsid, "CLSID", KeyFlag::NoRemove, nullptr, 2);
+  // The handler's class and the Explorer command's, served by one module.
+  const char* const names[] = {"Varnoke", "Varnoke command"};
+  const char* const ids[] = {kClassId, kCommandId};
+  for (size_t i = 0; i < 2; ++i) {
+    const ScriptEntry& classKey = clsid.children[i];
+    ExpectKey(classKey, ids[i], KeyFlag::ForceRemove, names[i], 1);
+    const ScriptEntry& server = classKey.children[0];
+    ExpectKey(server, "InprocServer32", KeyFlag::None, "C:\\Program Files\\Varnoke.dll", 1);
+    const ScriptEntry& model = server.children[0];
+    EXPECT_TRUE(model.isValue);
+    EXPECT_EQ("ThreadingModel", model.name);
+    EXPECT_EQ("Apartment", model.data);
+  }
 
   ASSERT_EQ(ScriptRoot::CurrentUser, blocks[1].root);
   ASSERT_EQ(1u, blocks[1].entries.size());

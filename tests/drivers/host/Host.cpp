@@ -21,6 +21,16 @@
 //   show            a window listing the folders; a right-click in it opens
 //                   the context menu; help texts appear in the status bar and
 //                   the chosen item is invoked
+//   commands        the Explorer command as Windows 11's Explorer sees it:
+//                   created by class id, given a site, the root and each
+//                   sub-command asked for title, state, flags, icon and
+//                   tool tip, one per line, tab-separated:
+//                   path ("Varnoke/Delete"), state (enabled|disabled|hidden),
+//                   flags (subcommands, separator-before or "-"),
+//                   icon ("module,-id" or "-"), tool tip
+//   run <item>      the same tree, then Invoke of the sub-command <item>
+//                   ("Delete" or "Varnoke/Delete") over an IShellItemArray
+//                   of the folders; hidden and disabled ones are refused
 //   shot <item>     the window with the menu open at --at, walked by posted
 //                   arrow keys until <item> (e.g. "Varnoke/Delete") is
 //                   highlighted; then "ready" is printed and the --ready file
@@ -31,13 +41,15 @@
 //   --dll <path>    use this module's DllGetClassObject instead of COM
 //                   activation (for a module that is not registered)
 //   --shift         hold Shift (the thread's keyboard state) while invoking
+//   --no-site       commands/run: give the commands no site
 //   --ready <file>  shot: the file written once the item is highlighted
 //   --hold <ms>     shot: how long the menu stays open after that (10000)
 //   --at <x>,<y>    show/shot: screen position of the menu (60,90)
 //
 // Folders may be given as Windows paths or as absolute host paths ("/tmp/x"),
 // which are converted through Wine. All folders must share one parent, like a
-// selection in one Explorer window.
+// selection in one Explorer window. commands/run take them as wide text,
+// exactly, and any shell name (such as "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}").
 //
 // Exit codes: 0 done, 1 usage, 2 the shell or the handler failed, 3 no such
 // item (or the item is grayed).
@@ -53,6 +65,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandHost.h"
 #include "menu/FolderMenu.h"
 #include "server/Guids.h"
 
@@ -71,6 +84,8 @@ struct Options {
   std::vector<std::string> folders;
   std::string dll;
   bool shift = false;
+  bool site = true;
+  int firstFolder = 0;  // argv index of the first folder
   std::string readyFile;
   DWORD holdMs = 10000;
   POINT at = {60, 90};
@@ -598,10 +613,39 @@ int RunWindow(const Options& options, bool shot) {
   return window.exitCode;
 }
 
+// The folders as wide text from the command line itself: the ANSI argv
+// would turn names outside the code page into question marks.
+std::wstring WideWindowsPath(const WCHAR* argument) {
+  if (argument[0] != L'/') return argument;
+  char unixPath[MAX_PATH * 4] = {};
+  WideCharToMultiByte(CP_UTF8, 0, argument, -1, unixPath, sizeof(unixPath) - 1, nullptr, nullptr);
+  using DosName = WCHAR*(CDECL*)(const char*);
+  const auto convert = ProcAddress<DosName>(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+  WCHAR* wide = convert ? convert(unixPath) : nullptr;
+  if (!wide) return argument;
+  std::wstring path(wide);
+  HeapFree(GetProcessHeap(), 0, wide);
+  return path;
+}
+
+CommandHostOptions CommandOptions(const Options& options) {
+  CommandHostOptions out;
+  out.dll = options.dll;
+  out.shift = options.shift;
+  out.site = options.site;
+  out.item = options.item;
+  int count = 0;
+  WCHAR** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = options.firstFolder; arguments && i < count; ++i) out.folders.push_back(WideWindowsPath(arguments[i]));
+  LocalFree(arguments);
+  return out;
+}
+
 int Usage() {
   fprintf(stderr,
           "usage: host [--dll <path>] [--shift] [--ready <file>] [--hold <ms>] [--at <x>,<y>]\n"
-          "            list <folder>... | invoke <item> <folder>... | show <folder>... | shot <item> <folder>...\n");
+          "            list <folder>... | invoke <item> <folder>... | show <folder>... | shot <item> <folder>...\n"
+          "       host [--dll <path>] [--shift] [--no-site] commands <folder>... | run <item> <folder>...\n");
   return 1;
 }
 
@@ -612,6 +656,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const bool hasValue = i + 1 < argc;
     if (name == "--shift") {
       options.shift = true;
+    } else if (name == "--no-site") {
+      options.site = false;
     } else if (name == "--dll" && hasValue) {
       options.dll = WindowsPath(argv[++i]);
     } else if (name == "--ready" && hasValue) {
@@ -626,12 +672,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   }
   if (i >= argc) return false;
   options.command = argv[i++];
-  if (options.command == "invoke" || options.command == "shot") {
+  if (options.command == "invoke" || options.command == "shot" || options.command == "run") {
     if (i >= argc) return false;
     options.item = argv[i++];
-  } else if (options.command != "list" && options.command != "show") {
+  } else if (options.command != "list" && options.command != "show" && options.command != "commands") {
     return false;
   }
+  options.firstFolder = i;
   for (; i < argc; ++i) options.folders.push_back(WindowsPath(argv[i]));
   return !options.folders.empty();
 }
@@ -644,7 +691,9 @@ int main(int argc, char** argv) {
   // The shell's thread is an apartment thread.
   if (FAILED(OleInitialize(nullptr))) return 2;
   int result = 0;
-  if (options.command == "list" || options.command == "invoke") {
+  if (options.command == "commands" || options.command == "run") {
+    result = RunCommandHost(options.command, CommandOptions(options));
+  } else if (options.command == "list" || options.command == "invoke") {
     Handler handler;
     if (FAILED(BuildMenu(options, handler)))
       result = 2;

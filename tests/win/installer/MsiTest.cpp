@@ -23,6 +23,8 @@ namespace {
 
 const std::string kClassesClassKey = std::string("Software\\Classes\\") + kClassKey;
 const std::string kClassesServerKey = std::string("Software\\Classes\\") + kServerKey;
+const std::string kClassesCommandKey = std::string("Software\\Classes\\") + kCommandClassKey;
+const std::string kClassesCommandServerKey = std::string("Software\\Classes\\") + kCommandServerKey;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -89,6 +91,10 @@ void ExpectClassRegistered(REGSAM view, const std::string& module) {
   EXPECT_EQ("Apartment", StringValue(HKEY_LOCAL_MACHINE, kClassesServerKey, "ThreadingModel", nullptr, view));
   EXPECT_EQ(kClassId, StringValue(HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\") + kHandlerKey, "", nullptr,
                                   view));
+  // The Explorer command lives in the same module, in each view.
+  EXPECT_EQ("Varnoke command", StringValue(HKEY_LOCAL_MACHINE, kClassesCommandKey, "", nullptr, view));
+  EXPECT_EQ(module, StringValue(HKEY_LOCAL_MACHINE, kClassesCommandServerKey, "", nullptr, view));
+  EXPECT_EQ("Apartment", StringValue(HKEY_LOCAL_MACHINE, kClassesCommandServerKey, "ThreadingModel", nullptr, view));
 }
 
 // Each test starts with no product installed and no registration from the
@@ -100,6 +106,7 @@ class Msi : public RegistryTest {
     ASSERT_FALSE(Environment("VARNOKE_MSI").empty()) << "the build gives the package's path";
     UninstallAll();
     DeleteTree(HKEY_CLASSES_ROOT, kClassKey);
+    DeleteTree(HKEY_CLASSES_ROOT, kCommandClassKey);
     DeleteTree(HKEY_CLASSES_ROOT, kHandlerKey);
     // A user who has configured the extension.
     SetStringValue(HKEY_CURRENT_USER, kSettingsKey, "DosBoxParam", "/k macros.bat");
@@ -196,6 +203,7 @@ TEST_F(Msi, UninstallLeavesNoFileNoClassKeyAndTheUsersSettings) {
   }
   for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kClassesClassKey, view)) << view;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kClassesCommandKey, view)) << view;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\") + kHandlerKey, view)) << view;
   }
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));

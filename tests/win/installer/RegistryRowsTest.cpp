@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kClassId[] = "{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
+constexpr char kCommandId[] = "{549D3B83-64E9-4B7E-9F70-D764B10A48A4}";
 
 struct Rows {
   Result result = kResultFail;
@@ -21,7 +22,7 @@ struct Rows {
 Rows Convert(const std::string& script, const char* fileId = "File") {
   Rows rows;
   std::vector<ScriptBlock> blocks;
-  EXPECT_EQ(kResultOk, ParseRegistrationScript(script.data(), script.size(), InstallerScriptVariables(kClassId),
+  EXPECT_EQ(kResultOk, ParseRegistrationScript(script.data(), script.size(), InstallerScriptVariables(kClassId, kCommandId),
                                                blocks))
       << script;
   rows.result = WriteRegistryRows(blocks, fileId, "", rows.xml, rows.skipped);
@@ -45,6 +46,7 @@ TEST(RegistryRows, TheModuleScriptGivesTheClassesRowsAndLeavesTheUsersSettingsOu
   const Rows rows = Convert(script, "Varnoke64");
   ASSERT_EQ(kResultOk, rows.result);
   const std::string key = "CLSID\\[\\{]5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61[\\}]";
+  const std::string command = "CLSID\\[\\{]549D3B83-64E9-4B7E-9F70-D764B10A48A4[\\}]";
   const std::string expected =
       "<RegistryValue Root=\"HKCR\" Key=\"Folder\\shellex\\ContextMenuHandlers\\Varnoke\" Type=\"string\" "
       "Value=\"[\\{]5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61[\\}]\" />\n"
@@ -52,6 +54,11 @@ TEST(RegistryRows, TheModuleScriptGivesTheClassesRowsAndLeavesTheUsersSettingsOu
       "<RegistryValue Root=\"HKCR\" Key=\"" + key + "\" Type=\"string\" Value=\"Varnoke\" />\n"
       "<RegistryValue Root=\"HKCR\" Key=\"" + key + "\\InprocServer32\" Type=\"string\" Value=\"[#Varnoke64]\" />\n"
       "<RegistryValue Root=\"HKCR\" Key=\"" + key +
+      "\\InprocServer32\" Name=\"ThreadingModel\" Type=\"string\" Value=\"Apartment\" />\n"
+      "<RegistryValue Root=\"HKCR\" Key=\"" + command + "\" Name=\"*\" Type=\"string\" Value=\"\" />\n"
+      "<RegistryValue Root=\"HKCR\" Key=\"" + command + "\" Type=\"string\" Value=\"Varnoke command\" />\n"
+      "<RegistryValue Root=\"HKCR\" Key=\"" + command + "\\InprocServer32\" Type=\"string\" Value=\"[#Varnoke64]\" />\n"
+      "<RegistryValue Root=\"HKCR\" Key=\"" + command +
       "\\InprocServer32\" Name=\"ThreadingModel\" Type=\"string\" Value=\"Apartment\" />\n";
   EXPECT_EQ(expected, rows.xml);
   EXPECT_EQ(std::vector<std::string>{"HKCU"}, rows.skipped);

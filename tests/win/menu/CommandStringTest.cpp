@@ -112,15 +112,76 @@ TEST_F(MenuTest, OnlyTheDosBoxOffsetStartsTheCommandBox) {
   Handler handler;
   ASSERT_EQ(S_OK, handler.Initialize({a, b}));
   LaunchCounter counter;
-  // String verbs, the popup and offsets beyond the commands do nothing.
-  EXPECT_EQ(S_OK, Invoke(handler.get(), "open"));
-  EXPECT_EQ(S_OK, Invoke(handler.get(), "2"));
-  EXPECT_EQ(S_OK, Invoke(handler.get(), MAKEINTRESOURCEA(0)));
-  EXPECT_EQ(S_OK, Invoke(handler.get(), MAKEINTRESOURCEA(5)));
-  EXPECT_EQ(S_OK, Invoke(handler.get(), MAKEINTRESOURCEA(0xFFFF)));
-  EXPECT_EQ(0, launches);
   // Invoked by offset, the grayed item still runs in the first folder.
   EXPECT_EQ(S_OK, Invoke(handler.get(), MAKEINTRESOURCEA(2)));
   EXPECT_EQ(1, launches);
   EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(nullptr));
+}
+
+// Verbs and offsets of other handlers go back to the shell unclaimed, so
+// that it gives them to the handler that owns them.
+TEST_F(MenuTest, TheUnknownVerbsAnswerFailAndRunNothing) {
+  const std::string a = temp_.MakeFolder("a");
+  Handler handler;
+  ASSERT_EQ(S_OK, handler.Initialize({a}));
+  LaunchCounter counter;
+  for (const char* verb : {"open", "delete", "properties", "2", ""}) {
+    SCOPED_TRACE(verb);
+    EXPECT_EQ(E_FAIL, Invoke(handler.get(), verb));
+  }
+  for (UINT offset : {0u, 5u, 7u, 0xFFFFu}) {
+    SCOPED_TRACE(offset);
+    EXPECT_EQ(E_FAIL, Invoke(handler.get(), MAKEINTRESOURCEA(offset)));
+  }
+  EXPECT_EQ(0, launches);
+}
+
+// A caller that marks the call Unicode gives its verb in the wide field;
+// the ANSI field may hold anything then.
+TEST_F(MenuTest, AUnicodeCallIsReadFromItsWideVerb) {
+  const std::string a = temp_.MakeFolder("a");
+  Handler handler;
+  ASSERT_EQ(S_OK, handler.Initialize({a}));
+  LaunchCounter counter;
+  CMINVOKECOMMANDINFOEX info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = CMIC_MASK_UNICODE;
+  info.lpVerb = MAKEINTRESOURCEA(2);
+  info.lpVerbW = L"open";
+  info.nShow = SW_SHOWNORMAL;
+  EXPECT_EQ(E_FAIL, handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
+  EXPECT_EQ(0, launches);
+  info.lpVerb = "open";
+  info.lpVerbW = MAKEINTRESOURCEW(2);
+  EXPECT_EQ(S_OK, handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
+  EXPECT_EQ(1, launches);
+  // Without the mark the wide field is not read.
+  info.fMask = 0;
+  EXPECT_EQ(E_FAIL, handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
+  EXPECT_EQ(1, launches);
+}
+
+// On x64 a string's address can have zero in bits 16-31; only the bits
+// above 64 KiB as a whole tell an offset from a string.
+TEST_F(MenuTest, AVerbStringAbove4GiBIsNoOffset) {
+#if !defined(_WIN64)
+  GTEST_SKIP() << "32-bit addresses never pass 4 GiB";
+#else
+  const std::string a = temp_.MakeFolder("a");
+  Handler handler;
+  ASSERT_EQ(S_OK, handler.Initialize({a}));
+  char* page = nullptr;
+  for (UINT_PTR base = 0x200000000ull; !page && base <= 0x800000000ull; base += 0x100000000ull)
+    page = static_cast<char*>(VirtualAlloc(reinterpret_cast<void*>(base), 4096, MEM_RESERVE | MEM_COMMIT,
+                                           PAGE_READWRITE));
+  ASSERT_NE(nullptr, page) << "no page free at a 4 GiB boundary above 8 GiB";
+  // Low 16 bits 2: read as a 16-bit word, the DOS Box's offset.
+  char* verb = page + 2;
+  std::memcpy(verb, "open", 5);
+  ASSERT_EQ(2u, reinterpret_cast<UINT_PTR>(verb) & 0xFFFFFFFFu);
+  LaunchCounter counter;
+  EXPECT_EQ(E_FAIL, Invoke(handler.get(), verb));
+  EXPECT_EQ(0, launches);
+  VirtualFree(page, 0, MEM_RELEASE);
+#endif
 }

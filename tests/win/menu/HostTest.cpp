@@ -263,3 +263,132 @@ TEST_F(MenuTest, HostRunsCleanFromTheMenuThroughTheDialogToItsReport) {
   EXPECT_TRUE(Exists(a + "\\keep.txt"));
   EXPECT_TRUE(Exists(a + "\\sub\\deep.tmp"));  // subfolders are not cleaned by default
 }
+
+// ---- The Explorer command, driven as Windows 11's Explorer drives it ------
+
+namespace {
+
+std::string ModuleIcon(int id) { return testing_support::ModulePath() + ",-" + std::to_string(id); }
+
+}  // namespace
+
+TEST_F(MenuTest, HostPrintsTheCommandTreeForEachItemsValueAndSelection) {
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  HostProcess one("commands " + Quoted(a), temp_.Sub("one.txt"));
+  EXPECT_EQ(0, one.Wait());
+  const std::string out = one.Output();
+  EXPECT_TRUE(HasLine(out, "Varnoke\tenabled\tsubcommands\t-\tThandrel Varnoke")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/DOS Box\tenabled\t-\t" + ModuleIcon(125) +
+                               "\tRun a DOS command box for the selected folder."))
+      << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/Delete\tenabled\t-\t" + ModuleIcon(124) + "\tDelete selected folders.")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/Clean\tenabled\t-\t-\tDelete special files from selected folders.")) << out;
+  EXPECT_TRUE(HasLine(out, "Varnoke/Configure...\tenabled\tseparator-before\t-\tConfigure Varnoke.")) << out;
+  // The order of the classic submenu.
+  EXPECT_LT(out.find("/DOS Box"), out.find("/Delete"));
+  EXPECT_LT(out.find("/Delete"), out.find("/Clean"));
+  EXPECT_LT(out.find("/Clean"), out.find("/Configure..."));
+
+  HostProcess two("commands " + Quoted(a) + " " + Quoted(b), temp_.Sub("two.txt"));
+  EXPECT_EQ(0, two.Wait());
+  EXPECT_TRUE(HasLine(two.Output(), "Varnoke/DOS Box\tdisabled\t-\t" + ModuleIcon(125) +
+                                        "\tRun a DOS command box for the selected folder."))
+      << two.Output();
+
+  WriteSetting("Items", 2u);
+  HostProcess deleteOnly("commands " + Quoted(a), temp_.Sub("delete.txt"));
+  EXPECT_EQ(0, deleteOnly.Wait());
+  const std::string text = deleteOnly.Output();
+  EXPECT_NE(std::string::npos, text.find("Varnoke/DOS Box\thidden\t")) << text;
+  EXPECT_NE(std::string::npos, text.find("Varnoke/Delete\tenabled\t")) << text;
+  EXPECT_NE(std::string::npos, text.find("Varnoke/Clean\thidden\t")) << text;
+  EXPECT_NE(std::string::npos, text.find("Varnoke/Configure...\tenabled\tseparator-before\t")) << text;
+
+  WriteSetting("Items", 0u);
+  HostProcess none("commands " + Quoted(a), temp_.Sub("none.txt"));
+  EXPECT_EQ(0, none.Wait());
+  // Nothing before it: no separator.
+  EXPECT_TRUE(HasLine(none.Output(), "Varnoke/Configure...\tenabled\t-\t-\tConfigure Varnoke.")) << none.Output();
+}
+
+TEST_F(MenuTest, HostRunsTheCommandBoxByFullPathButNotWhenDisabled) {
+  WriteSetting("DosBoxParam", std::string("/c echo modern>> marker.txt"));
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  const std::string marker = a + "\\marker.txt";
+  {
+    HostProcess disabled("run \"DOS Box\" " + Quoted(a) + " " + Quoted(b), temp_.Sub("disabled.txt"));
+    EXPECT_EQ(3, disabled.Wait());
+    EXPECT_NE(std::string::npos, disabled.Output().find("is disabled")) << disabled.Output();
+  }
+  HostProcess host("--no-site run \"Varnoke/DOS Box\" " + Quoted(a), temp_.Sub("out.txt"));
+  EXPECT_EQ(0, host.Wait());
+  EXPECT_NE(std::string::npos, host.Output().find("invoked DOS Box: 0x00000000")) << host.Output();
+  for (int i = 0; i < 300 && ReadFileBytes(marker).size() < 8; ++i) Sleep(100);
+  EXPECT_EQ("modern\r\n", ReadFileBytes(marker));
+  EXPECT_FALSE(Exists(b + "\\marker.txt"));
+}
+
+TEST_F(MenuTest, HostRunsDeleteOverTheSelectionAndRemovesExactlyIt) {
+  WriteSetting("DeleteOption", static_cast<DWORD>(DeletePermanently));
+  const std::string a = temp_.MakeFolder("alpha");
+  const std::string b = temp_.MakeFolder("beta");
+  const std::string kept = temp_.MakeFolder("kept");
+  temp_.MakeFile("alpha\\one.txt", "12345");
+  temp_.MakeFile("beta\\sub\\two.txt", "123");
+  temp_.MakeFile("kept\\three.txt", "1");
+  HostProcess host("run Delete " + Quoted(a) + " " + Quoted(b), temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+
+  HWND dialog = WaitForWindow("Delete (permanently)");
+  ASSERT_NE(nullptr, dialog) << host.Output();
+  // The site's window owns the dialog.
+  char ownerText[64] = {};
+  snprintf(ownerText, sizeof(ownerText), "site window %p", static_cast<void*>(GetWindow(dialog, GW_OWNER)));
+  EXPECT_NE(std::string::npos, host.Output().find(ownerText)) << host.Output();
+  EXPECT_TRUE(Exists(a + "\\one.txt"));  // nothing goes before "Yes"
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  std::string exitText;
+  for (int i = 0; i < 300 && (exitText = ControlText(dialog, IDCANCEL)) != "E&xit"; ++i) Sleep(100);
+  ASSERT_EQ("E&xit", exitText);
+  PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(0, host.Wait());
+  EXPECT_FALSE(Exists(a));
+  EXPECT_FALSE(Exists(b));
+  EXPECT_TRUE(Exists(kept + "\\three.txt"));
+}
+
+TEST_F(MenuTest, HostRunsCleanFromTheCommandThroughTheDialogToItsReport) {
+  const std::string a = temp_.MakeFolder("alpha");
+  temp_.MakeFile("alpha\\one.tmp", "12345");
+  temp_.MakeFile("alpha\\keep.txt");
+  HostProcess host("run Clean " + Quoted(a), temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+  HWND dialog = WaitForWindow("Clean");
+  ASSERT_NE(nullptr, dialog) << host.Output();
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  std::string exitText;
+  for (int i = 0; i < 300 && (exitText = ControlText(dialog, IDCANCEL)) != "E&xit"; ++i) Sleep(100);
+  ASSERT_EQ("E&xit", exitText);
+  EXPECT_EQ("Report:\n\n5 bytes diskspace has been freed\n1 file has been deleted (0 errors).",
+            ControlText(dialog, 317));
+  PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(0, host.Wait());
+  EXPECT_FALSE(Exists(a + "\\one.tmp"));
+  EXPECT_TRUE(Exists(a + "\\keep.txt"));
+}
+
+TEST_F(MenuTest, HostRunsConfigureWhoseSheetTheSitesWindowOwns) {
+  const std::string a = temp_.MakeFolder("alpha");
+  HostProcess host("run Configure... " + Quoted(a), temp_.Sub("out.txt"));
+  ASSERT_TRUE(host.started());
+  HWND sheet = WaitForWindow("Configure Varnoke");
+  ASSERT_NE(nullptr, sheet) << host.Output();
+  char ownerText[64] = {};
+  snprintf(ownerText, sizeof(ownerText), "site window %p", static_cast<void*>(GetWindow(sheet, GW_OWNER)));
+  EXPECT_NE(std::string::npos, host.Output().find(ownerText)) << host.Output();
+  PostMessageA(GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_EQ(0, host.Wait());
+  EXPECT_NE(std::string::npos, host.Output().find("invoked Configure...: 0x00000000")) << host.Output();
+}

@@ -58,7 +58,7 @@ TEST_F(MenuTest, PopupGoesIntoTheHostMenuAtThePositionWithTheSubmenu) {
   HostMenu host;
   AppendMenuA(host.get(), MF_STRING, 1, "Open");
   AppendMenuA(host.get(), MF_STRING, 2, "Properties");
-  EXPECT_EQ(kFiveIdsUsed, handler->QueryContextMenu(host.get(), 1, kFirstId, kFirstId, CMF_EXPLORE));
+  EXPECT_EQ(kFiveIdsUsed, handler->QueryContextMenu(host.get(), 1, kFirstId, kFirstId + 4, CMF_EXPLORE));
   const std::vector<Item> items = ReadItems(host.get());
   ASSERT_EQ(3u, items.size());
   EXPECT_EQ("Open|Varnoke|Properties", Captions(items));
@@ -131,6 +131,32 @@ TEST_F(MenuTest, DefaultOnlyRequestAddsNothing) {
   AppendMenuA(host.get(), MF_STRING, 1, "Open");
   EXPECT_EQ(E_FAIL, handler->QueryContextMenu(host.get(), 0, kFirstId, kFirstId + 10, CMF_DEFAULTONLY));
   EXPECT_EQ(1, GetMenuItemCount(host.get()));
+}
+
+TEST_F(MenuTest, ARangeTooNarrowForTheMenuAddsNothing) {
+  const std::string folder = temp_.MakeFolder("one");
+  Handler handler;
+  ASSERT_EQ(S_OK, handler.Initialize({folder}));
+  const struct {
+    UINT first, last;
+  } ranges[] = {{kFirstId, kFirstId}, {kFirstId, kFirstId + 3}, {kFirstId + 1, kFirstId}, {0xFFFFFFFE, 0xFFFFFFFF}};
+  for (const auto& range : ranges) {
+    SCOPED_TRACE(range.first);
+    SCOPED_TRACE(range.last);
+    HostMenu host;
+    AppendMenuA(host.get(), MF_STRING, 1, "Open");
+    // Ids past the range would be other handlers' ids.
+    EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0),
+              handler->QueryContextMenu(host.get(), 0, range.first, range.last, CMF_NORMAL));
+    EXPECT_EQ(1, GetMenuItemCount(host.get()));
+  }
+  // Exactly as many ids as the menu needs are enough.
+  HostMenu host;
+  EXPECT_EQ(kFiveIdsUsed, handler->QueryContextMenu(host.get(), 0, kFirstId, kFirstId + 4, CMF_NORMAL));
+  EXPECT_EQ(1, GetMenuItemCount(host.get()));
+  UINT highest = 0;
+  for (const Item& item : ReadItems(handler->menu().submenu())) highest = item.id > highest ? item.id : highest;
+  EXPECT_EQ(kFirstId + 4, highest);
 }
 
 TEST_F(MenuTest, SecondQueryReplacesTheSubmenuAndItsRecords) {

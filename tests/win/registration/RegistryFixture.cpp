@@ -84,6 +84,11 @@ void ExpectRegistered(const std::string& modulePath) {
   EXPECT_EQ("Apartment", StringValue(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel"));
   EXPECT_EQ(2, ValueCount(HKEY_CLASSES_ROOT, kServerKey));
   EXPECT_EQ(0, SubkeyCount(HKEY_CLASSES_ROOT, kServerKey));
+  EXPECT_EQ("Varnoke command", StringValue(HKEY_CLASSES_ROOT, kCommandClassKey, ""));
+  EXPECT_EQ(1, SubkeyCount(HKEY_CLASSES_ROOT, kCommandClassKey));
+  EXPECT_EQ(modulePath, StringValue(HKEY_CLASSES_ROOT, kCommandServerKey, ""));
+  EXPECT_EQ("Apartment", StringValue(HKEY_CLASSES_ROOT, kCommandServerKey, "ThreadingModel"));
+  EXPECT_EQ(2, ValueCount(HKEY_CLASSES_ROOT, kCommandServerKey));
   EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kSettingsKey));
   EXPECT_EQ(0, SubkeyCount(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -91,6 +96,7 @@ void ExpectRegistered(const std::string& modulePath) {
 void ExpectUnregistered() {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kCommandClassKey));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
@@ -168,7 +174,10 @@ void WriteTree(HKEY root, const std::string& path, const KeyTree& tree) {
 
 void RegistryTest::SetUp() {
   const std::pair<HKEY, const char*> entries[] = {
-      {HKEY_CLASSES_ROOT, kHandlerKey}, {HKEY_CLASSES_ROOT, kClassKey}, {HKEY_CURRENT_USER, kSettingsKey}};
+      {HKEY_CLASSES_ROOT, kHandlerKey},
+      {HKEY_CLASSES_ROOT, kClassKey},
+      {HKEY_CLASSES_ROOT, kCommandClassKey},
+      {HKEY_CURRENT_USER, kSettingsKey}};
   for (const auto& entry : entries) saved_.push_back({entry.first, entry.second, ReadTree(entry.first, entry.second)});
 }
 

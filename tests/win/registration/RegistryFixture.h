@@ -20,6 +20,10 @@ constexpr char kClassId[] = "{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
 constexpr char kHandlerKey[] = "Folder\\shellex\\ContextMenuHandlers\\Varnoke";
 constexpr char kClassKey[] = "CLSID\\{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
 constexpr char kServerKey[] = "CLSID\\{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}\\InprocServer32";
+// The Explorer command's class, registered beside the handler's.
+constexpr char kCommandClassId[] = "{549D3B83-64E9-4B7E-9F70-D764B10A48A4}";
+constexpr char kCommandClassKey[] = "CLSID\\{549D3B83-64E9-4B7E-9F70-D764B10A48A4}";
+constexpr char kCommandServerKey[] = "CLSID\\{549D3B83-64E9-4B7E-9F70-D764B10A48A4}\\InprocServer32";
 constexpr char kSettingsKey[] = "Software\\Thandrel\\Varnoke";
 constexpr HRESULT kFileNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 

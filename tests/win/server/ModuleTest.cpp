@@ -1,6 +1,7 @@
 // The module as the host process sees it: class object, lock count, objects.
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -155,5 +156,27 @@ TEST_F(ModuleTest, AggregationNeedsIUnknownAndDelegatesToTheOuterObject) {
   EXPECT_EQ(before, outer.refs);
 
   inner->Release();
+  EXPECT_EQ(S_OK, module.canUnloadNow());
+}
+
+TEST_F(ModuleTest, TheExplorerCommandAndItsSubCommandsHoldTheModuleUntilReleased) {
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(S_OK, module.getClassObject(CLSID_VarnokeCommand, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  IExplorerCommand* root = nullptr;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(&root)));
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(root, IID_IUnknown, &out));
+  EXPECT_EQ(nullptr, out);
+  factory->Release();
+  IEnumExplorerCommand* children = nullptr;
+  ASSERT_EQ(S_OK, root->EnumSubCommands(&children));
+  IExplorerCommand* first = nullptr;
+  ASSERT_EQ(S_OK, children->Next(1, &first, nullptr));
+  // The sub-command and the enumerator keep what they need of the root.
+  root->Release();
+  EXPECT_EQ(S_FALSE, module.canUnloadNow());
+  EXPECT_EQ(0u, children->Release());
+  EXPECT_EQ(S_FALSE, module.canUnloadNow());
+  EXPECT_EQ(0u, first->Release());
   EXPECT_EQ(S_OK, module.canUnloadNow());
 }
