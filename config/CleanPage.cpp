@@ -58,8 +58,7 @@ bool CleanPage::OnKillActive() {
   // The history keeps its entries apart with "|"; a mask list holding one
   // would read back as other entries. A list without a usable mask would
   // make every Clean a refused one. The user corrects either before the page
-  // can be left or applied.
-  // A text that cannot be read is not applied either (ApplyToSettings).
+  // can be left or applied; a text that cannot be read is not applied at all.
   std::string text;
   if (!ReadControlText(IDC_MASKS, text)) return true;
   const UINT refusal = MaskListRefusal(text);

@@ -86,7 +86,8 @@ std::wstring ComposeRefusal(const FolderOperation& operation) {
     return WideFromUtf8(ModuleStringUtf8(IDS_NO_USABLE_MASK));
   }
   // As rm --preserve-root: a drive is never deleted whole, whatever the
-  // settings, and the rest of the selection waits for a selection without it.
+  // settings. The other folders of the selection wait too: nothing of a
+  // selection that holds a root is touched.
   for (const std::wstring& folder : operation.folders) {
     const std::wstring extended = ExtendedPath(folder);
     if (!IsRootPath(extended)) continue;
