@@ -324,6 +324,20 @@ TEST(WalkPaths, ExtendedAndShownForms) {
   EXPECT_EQ(L"C:\\plain", ShownPath(L"C:\\plain"));
 }
 
+TEST(WalkPaths, ARelativePathIsJoinedToTheCurrentFolderWithItsNamesKept) {
+  WideTemp temp;
+  wchar_t saved[MAX_PATH] = {};
+  ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, saved), 0u);
+  ASSERT_TRUE(::SetCurrentDirectoryW(temp.path().c_str()));
+  const std::wstring relative = ExtendedPath(L"rel\\proj.");
+  const std::wstring rooted = ExtendedPath(L"\\top ");
+  const std::wstring driveRelative = ExtendedPath(temp.path().substr(0, 2) + L"x.");
+  ::SetCurrentDirectoryW(saved);
+  EXPECT_EQ(L"\\\\?\\" + temp.path() + L"\\rel\\proj.", relative);
+  EXPECT_EQ(L"\\\\?\\" + temp.path().substr(0, 2) + L"\\top ", rooted);
+  EXPECT_EQ(L"\\\\?\\" + temp.path() + L"\\x.", driveRelative) << "the drive's current folder";
+}
+
 TEST(WalkPaths, IsEmptyFolder) {
   WideTemp temp;
   EXPECT_TRUE(IsEmptyFolder(temp.Folder(L"E").c_str()));
