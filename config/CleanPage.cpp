@@ -4,6 +4,18 @@
 #include "config/MaskHistory.h"
 #include "base/ActivationContext.h"
 #include "base/Module.h"
+#include "settings/Settings.h"
+
+namespace {
+
+// The message that refuses a mask list; 0 when the list may be kept.
+UINT MaskListRefusal(const std::string& masks) {
+  if (HasMaskHistorySeparator(masks)) return IDS_MASK_BAR_REFUSED;
+  if (!HasUsableMask(masks)) return IDS_MASK_NONE_REFUSED;
+  return 0;
+}
+
+}  // namespace
 
 CleanPage::CleanPage(Settings& settings)
     : ConfigPage(settings, IDD_CLEAN_PAGE, 0, IDS_CLEAN_HELP),
@@ -44,16 +56,18 @@ bool CleanPage::OnCommand(int controlId, int code) {
 
 bool CleanPage::OnKillActive() {
   // The history keeps its entries apart with "|"; a mask list holding one
-  // would read back as other entries. The user corrects it before the page
-  // can be left or applied.
+  // would read back as other entries. A list without a usable mask would
+  // make every Clean a refused one. The user corrects either before the page
+  // can be left or applied; a text that cannot be read is not applied at all.
   std::string text;
-  ReadControlText(IDC_MASKS, text);
-  if (!HasMaskHistorySeparator(text)) return true;
+  if (!ReadControlText(IDC_MASKS, text)) return true;
+  const UINT refusal = MaskListRefusal(text);
+  if (refusal == 0) return true;
   {
     ActivationScope context;
     if (!context.Failed())
-      ::MessageBoxA(window(), LoadModuleString(IDS_MASK_BAR_REFUSED).c_str(),
-                    LoadModuleString(IDS_SHEET_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+      ::MessageBoxA(window(), LoadModuleString(refusal).c_str(), LoadModuleString(IDS_SHEET_CAPTION).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
   }
   ::SetFocus(maskBox_);
   ::SendMessageA(maskBox_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));

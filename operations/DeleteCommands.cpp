@@ -3,10 +3,13 @@
 
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "operations/PathNames.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
 #include "base/Module.h"
+#include "base/Text.h"
+#include "resources/ResourceIds.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
@@ -101,6 +104,23 @@ void ComposeConfirmation(FolderOperation& operation) {
   ConfirmationTexts texts = ComposeConfirmationTexts(input, ModuleStringUtf8, ShortenUtf8);
   operation.messageText = WideFromUtf8(texts.message);
   operation.folderListText = WideFromUtf8(texts.folderList);
+}
+
+std::wstring ComposeRefusal(const FolderOperation& operation) {
+  if (operation.mode == ModeClean) {
+    if (HasUsableMask(SplitCleanMasks(operation.settings.CleanMasks).masks)) return std::wstring();
+    return WideFromUtf8(ModuleStringUtf8(IDS_NO_USABLE_MASK));
+  }
+  // As rm --preserve-root: a drive is never deleted whole, whatever the
+  // settings. The other folders of the selection wait too: nothing of a
+  // selection that holds a root is touched.
+  for (const std::wstring& folder : operation.folders) {
+    const std::wstring extended = ExtendedPath(folder);
+    if (!IsRootPath(extended)) continue;
+    const std::string shown = Utf8FromWide(ShownPath(extended));
+    return WideFromUtf8(FillText(ModuleStringUtf8(IDS_DRIVE_ROOT_REFUSED).c_str(), shown.c_str()));
+  }
+  return std::wstring();
 }
 
 std::wstring ComposeReport(const FolderOperation& operation) {

@@ -75,8 +75,6 @@ bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.compare(0, wcslen(prefix), prefix) == 0; }
-
 // A depth-first walk without recursion: one level per open listing, so that
 // the depth of a tree costs heap, never stack.
 class Walk {
@@ -99,10 +97,7 @@ class Walk {
   int32_t Unlisted(DWORD error);
   bool OpenListing(Level& level, DWORD* error);
   int32_t Visit(int32_t kind) { return options_.visit(path_.c_str(), kind, options_.context); }
-  void Append(const wchar_t* name) {
-    path_ += L'\\';
-    path_ += name;
-  }
+  void Append(const wchar_t* name) { AppendName(&path_, name); }
 
   const WalkOptions& options_;
   const std::vector<std::wstring> masks_;
@@ -113,7 +108,7 @@ class Walk {
 };
 
 bool Walk::OpenListing(Level& level, DWORD* error) {
-  const std::wstring pattern = path_ + L"\\*";
+  const std::wstring pattern = JoinName(path_, L"*");
   level.advance = false;
   level.ended = false;
   if (level.listing.Open(pattern.c_str(), &entry_)) return true;
@@ -194,28 +189,6 @@ int32_t MaskMatch(const wchar_t* name, const char* masks, int32_t include) {
   return Matches(name, WideMasks(masks), include);
 }
 
-std::wstring ExtendedPath(const std::wstring& path) {
-  if (StartsWith(path, L"\\\\?\\")) return path;
-  const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  std::wstring full(size, L'\0');
-  const DWORD length = size ? ::GetFullPathNameW(path.c_str(), size, &full[0], nullptr) : 0;
-  if (length == 0 || length >= size) {
-    TRACE_FAILURE(ResultFromError(LastErrorOrFailure()));
-    full = path;
-  } else {
-    full.resize(length);
-  }
-  while (full.size() > 1 && full.back() == L'\\') full.pop_back();
-  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
-std::wstring ShownPath(const std::wstring& path) {
-  if (StartsWith(path, L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
-  if (StartsWith(path, L"\\\\?\\")) return path.substr(4);
-  return path;
-}
-
 bool IsLinkEntry(const wchar_t* path) {
   // A listing of the entry itself reports its reparse tag; a path that
   // cannot be listed that way (a drive's root) is judged by its attributes.
@@ -237,7 +210,7 @@ int32_t RemoveLinkEntry(const wchar_t* path) {
 }
 
 bool IsEmptyFolder(const wchar_t* path) {
-  const std::wstring pattern = std::wstring(path) + L"\\*";
+  const std::wstring pattern = JoinName(path, L"*");
   WIN32_FIND_DATAW entry;
   Listing listing;
   if (!listing.Open(pattern.c_str(), &entry)) return ::GetLastError() == ERROR_FILE_NOT_FOUND;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "operations/PathNames.h"
+
 // What a visit call is about.
 enum EntryKind : int32_t {
   EntryFile = 0,        // a selected file
@@ -39,8 +41,8 @@ struct WalkOptions {
 // or the first non-zero visit result. A directory that is a link (junction,
 // symbolic link) is never descended into: like a selected file that is a
 // link, it is reported as a link, so that only the link goes. The listing
-// tells, so no entry is looked up again. Paths are joined with "\" whatever
-// the folder ends with.
+// tells, so no entry is looked up again. Paths are joined with "\", which a
+// root's own separator stands for.
 int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 
 // Non-zero when the bare file name `name` is selected by the mask list
@@ -54,11 +56,11 @@ struct CleanMaskSplit {
 // The first entry of a CleanMasks value: its mask list and sense.
 CleanMaskSplit SplitCleanMasks(const std::string& value);
 
-// The "\\?\" form of a folder path (full path, "\\?\UNC\" for shares, no
-// trailing separator), which the wide file calls take at any length.
+// The "\\?\" form of a path (see JoinedExtendedPath), which the wide file
+// calls take at any length and with every name as it is. A relative path is
+// made absolute against the current folder by joining, not by the system's
+// normalisation.
 std::wstring ExtendedPath(const std::wstring& path);
-// A path as the user knows it: the "\\?\" or "\\?\UNC\" prefix taken off.
-std::wstring ShownPath(const std::wstring& path);
 
 // True when the entry at path is a link (a name-surrogate reparse point such
 // as a junction or a symbolic link, to a folder or to a file). Links are

@@ -44,6 +44,7 @@ class OperationDialog {
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Initialise();
   void StartWork();
+  void Refuse(const std::wstring& refusal);
   void OnWorkDone();
   void OnCancel();
   void ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control);
@@ -113,6 +114,12 @@ void OperationDialog::Initialise() {
       ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
   ::SetWindowTextW(window_, ModuleText(IDS_CAPTION_RECYCLE + op_.mode).c_str());
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
+  // A refusal comes before everything, the start without a question too.
+  const std::wstring refusal = ComposeRefusal(op_);
+  if (!refusal.empty()) {
+    Refuse(refusal);
+    return;
+  }
   if (op_.mode == ModeRecycle && op_.settings.DeleteConfirm == 0) {
     SetText(IDC_FILENAME, std::wstring());
     SetText(IDC_PASSES, std::wstring());
@@ -150,6 +157,20 @@ void OperationDialog::StartWork() {
     CountUnfinished(op_, static_cast<uint32_t>(op_.folders.size()));
     OnWorkDone();
   }
+}
+
+// The dialog says why and offers Exit alone; nothing can start the run.
+void OperationDialog::Refuse(const std::wstring& refusal) {
+  started_ = true;
+  ComposeConfirmation(op_);
+  op_.messageText = refusal;
+  SetText(IDC_TEXT, op_.messageText);
+  // The system's warning icon.
+  ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON,
+                        reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32515))), 0);
+  Show(IDOK, false);
+  SetText(IDCANCEL, ModuleText(IDS_EXIT));
+  ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
 }
 
 void OperationDialog::OnWorkDone() {

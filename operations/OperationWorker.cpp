@@ -137,6 +137,16 @@ int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
 }
 
 void WorkerMain(FolderOperation& operation) {
+  // The dialog never starts a refused run; should anything else, nothing is
+  // touched and the refusal counts as an error.
+  if (!ComposeRefusal(operation).empty()) {
+    if (operation.mode == ModeClean)
+      ++operation.fileErrors;
+    else
+      ++operation.folderErrors;
+    TRACE_FAILURE(ResultFromError(ERROR_ACCESS_DENIED));
+    return;
+  }
   CleanMaskSplit clean{"*", 1};
   if (operation.mode == ModeClean) clean = SplitCleanMasks(operation.settings.CleanMasks);
   WalkOptions options;

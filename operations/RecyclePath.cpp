@@ -8,6 +8,7 @@
 
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "operations/PathNames.h"
 #include "operations/WalkerPlatform.h"
 #include "base/ErrorReturn.h"
 #include "base/Handles.h"
@@ -21,8 +22,15 @@ int32_t RecyclePath(const wchar_t* extended) {
     return 0;
   }
   // The shell's file operation takes the paths the user knows, not the
-  // "\\?\" form.
+  // "\\?\" form, and it reads them its own way: it would strip "proj." to
+  // the sibling "proj", open the device for "aux.txt", and past MAX_PATH it
+  // is not safe to call at all (Wine's crashes). Such an item is kept and
+  // counted; it never goes under another name, nor for good unasked.
   const std::wstring path = ShownPath(extended);
+  if (!IsShellExactPath(path)) {
+    TRACE_FAILURE(ResultFromError(ERROR_INVALID_NAME));
+    return 0;
+  }
   // The shell reads a list of paths that ends in an empty one.
   const size_t bytes = (path.size() + 2) * sizeof(wchar_t);
   UniqueHeapBlock list(OperationCalls().heapAlloc(::GetProcessHeap(), 0, bytes));

@@ -35,6 +35,8 @@
 
 // Shown when a mask list holds the history's separator.
 #define IDS_MASK_BAR_REFUSED 530
+// Shown when a mask list holds no mask at all.
+#define IDS_MASK_NONE_REFUSED 531
 
 // The Apply button of a property sheet: comctl32's own id, which its headers
 // do not name.
@@ -115,6 +117,8 @@ enum StringId : unsigned {
   IDS_METHOD_DOD = 442,
   IDS_METHOD_GUTMANN = 443,
   IDS_PASS_OF = 444,
+  IDS_NO_USABLE_MASK = 445,
+  IDS_DRIVE_ROOT_REFUSED = 446,
   IDS_HELP_DOSBOX_PARAM = 501,
   IDS_HELP_RECYCLE = 502,
   IDS_HELP_PERMANENT = 503,

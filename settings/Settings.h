@@ -6,6 +6,14 @@
 
 constexpr const char kDefaultCleanMasks[] = "*.tmp|incl";
 
+// True when a mask list (the masks of a CleanMasks entry, ";"-separated)
+// holds a mask that can select a file: one with more than spaces, which the
+// matcher skips. A list of separators and spaces alone (";", " ; ", or
+// nothing) selects nothing as an include list and every file as an exclude
+// list, so Clean refuses it. In a double-byte code page a lead byte is
+// neither, so the bytes tell.
+bool HasUsableMask(const std::string& masks);
+
 // Bits of Settings::Items.
 constexpr uint32_t kItemDosBox = 1;
 constexpr uint32_t kItemDelete = 2;

@@ -5,6 +5,7 @@
 #include "operations/FolderWalker.h"
 #include "operations/MaskList.h"
 #include "base/Text.h"
+#include "settings/Settings.h"
 #include "tests/shared/LeadBytes.h"
 
 namespace {
@@ -18,6 +19,11 @@ TEST(MaskList, SkipsEmptyPiecesAndKeepsBlanks) {
   EXPECT_EQ(Pieces{}, SplitMaskList(""));
   EXPECT_EQ(Pieces{}, SplitMaskList(";;;"));
   EXPECT_EQ(Pieces{"a"}, SplitMaskList("a"));
+}
+
+TEST(MaskList, OnlyAMaskWithMoreThanSpacesIsUsable) {
+  for (const char* none : {"", ";", " ; ", ";;;", "   ", " ;  ; "}) EXPECT_FALSE(HasUsableMask(none)) << none;
+  for (const char* some : {"*.tmp", " x ", ";a;", "*", "\t", "\x81;"}) EXPECT_TRUE(HasUsableMask(some)) << some;
 }
 
 TEST(MaskList, SeparatorByteInsideADoubleByteCharacterDoesNotSplit) {

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "SheetDriver.h"
 #include "TestSupport.h"
@@ -547,6 +548,33 @@ TEST_F(ConfigSheetTest, AMaskListWithTheSeparatorIsRefusedUntilTheUserCorrectsIt
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ("*.a|*.b", kept);
   EXPECT_EQ("*.a;*.b|incl|*.tmp|incl", Text("CleanMasks"));
+}
+
+TEST_F(ConfigSheetTest, AMaskListWithoutAMaskIsRefusedUntilTheUserGivesOne) {
+  const DWORD thread = ::GetCurrentThreadId();
+  std::vector<std::string> messages;
+  bool stillOpen = true;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kCleanTab);
+    HWND field = user.ComboEdit(page, IDC_MASKS);
+    for (const char* typed : {";", " ; ", ""}) {
+      user.Type(field, typed);
+      user.PressOk();
+      HWND box = WaitForMessageBox(thread, user.sheet());
+      char text[512] = {};
+      if (box) ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+      messages.push_back(text);
+      if (!box || !DismissRefusal(thread, user.sheet())) return;
+      stillOpen = stillOpen && ::IsWindowVisible(user.sheet()) && user.CurrentPage() == page;
+    }
+    user.Type(field, "*.a");
+    user.PressOk();
+  }));
+  const std::string refusal =
+      "The mask list holds no mask. Enter at least one filename, e.g. *.tmp; separate the masks with a semi-colon (;).";
+  EXPECT_EQ((std::vector<std::string>{refusal, refusal, refusal}), messages);
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ("*.a|incl|*.tmp|incl", Text("CleanMasks"));
 }
 
 TEST_F(ConfigSheetTest, TheSeparatorAlsoKeepsTheUserOnTheCleanTab) {

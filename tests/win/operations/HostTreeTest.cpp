@@ -9,20 +9,26 @@
 
 #include <set>
 
+#include "DialogDriver.h"
 #include "TestSupport.h"
+#include "menu/CommandBox.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "resources/ResourceIds.h"
+#include "server/ShellExt.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace wide_tree;
 
 namespace {
 
-std::wstring HostTree() {
-  wchar_t root[MAX_PATH] = {};
-  const DWORD length = ::GetEnvironmentVariableW(L"VARNOKE_HOST_TREE", root, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? root : L"";
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? value : L"";
 }
+
+std::wstring HostTree() { return Environment(L"VARNOKE_HOST_TREE"); }
 
 LRESULT CALLBACK Ignore(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -144,6 +150,97 @@ TEST_F(DISABLED_HostTree, FolderWithTwentyThousandFiles) {
   EXPECT_EQ(2u, run.operation.foldersRemoved);
   EXPECT_EQ(0u, run.operation.fileErrors + run.operation.folderErrors);
   EXPECT_FALSE(ExistsW(big));
+}
+
+// The root of the prefix's own drive (never C:), which host-tree.sh points
+// at a test folder holding keep.txt, a.tmp and sub\b.tmp.
+class DISABLED_HostDrive : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::wstring drive = Environment(L"VARNOKE_ROOT_DRIVE");
+    if (drive.size() != 2 || drive[1] != L':') FAIL() << "VARNOKE_ROOT_DRIVE is not set: run host-tree.sh";
+    root_ = drive + L"\\";
+    rootAnsi_ = U8(root_);
+  }
+  void ExpectUntouched() {
+    EXPECT_EQ("keep", ReadBytesW(root_ + L"keep.txt"));
+    EXPECT_EQ("a", ReadBytesW(root_ + L"a.tmp"));
+    EXPECT_EQ("b", ReadBytesW(root_ + L"sub\\b.tmp"));
+  }
+  std::wstring root_;
+  std::string rootAnsi_;
+};
+
+std::wstring startedIn;
+BOOL WINAPI RecordStart(SHELLEXECUTEINFOW* info) {
+  startedIn = info->lpDirectory ? info->lpDirectory : L"";
+  return TRUE;
+}
+
+TEST_F(DISABLED_HostDrive, DeleteOfADriveRootIsRefusedInEveryModeBeforeAnythingIsTouched) {
+  ASSERT_EQ(L"\\\\?\\" + root_, ExtendedPath(root_)) << "the root keeps its separator";
+  const SelectedFolders folders{root_};
+  for (const OperationMode mode : {ModeRecycle, ModeDelete, ModeErase}) {
+    Settings settings;
+    settings.DeleteConfirm = 0;  // plain recycling then skips its question, never the refusal
+    FolderOperation operation(settings, folders, mode);
+    std::string text, no;
+    bool yesShown = true;
+    testing_support::DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
+                                       [&](testing_support::DialogDriver& d) {
+                                         if (!d.WaitForDialog()) return;
+                                         text = d.Text(IDC_TEXT);
+                                         no = d.Text(IDCANCEL);
+                                         yesShown = d.Visible(IDOK);
+                                         d.Click(IDCANCEL);
+                                       });
+    EXPECT_EQ(rootAnsi_ + " is the root of a drive. Varnoke never deletes a whole drive: nothing has been deleted.",
+              text)
+        << mode;
+    EXPECT_EQ("E&xit", no);
+    EXPECT_FALSE(yesShown);
+    ExpectUntouched();
+    // Should anything start the worker all the same, it refuses too.
+    WorkerLike run(mode);
+    run.folders = {root_};
+    WorkerMain(run.operation);
+    EXPECT_EQ(1u, run.operation.folderErrors) << mode;
+    EXPECT_EQ(0u, run.operation.filesDeleted + run.operation.foldersRemoved);
+    EXPECT_TRUE(run.visits.empty());
+    ExpectUntouched();
+  }
+}
+
+TEST_F(DISABLED_HostDrive, ADriveRootGetsTheMenuTheDosBoxAndClean) {
+  IShellExtInit* init = nullptr;
+  ASSERT_EQ(S_OK, CreateShellExt(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)));
+  IDataObject* data = testing_support::NewDropDataObject({rootAnsi_});
+  EXPECT_EQ(S_OK, init->Initialize(nullptr, data, nullptr)) << "a root is a folder";
+  data->Release();
+  IContextMenu* menu = nullptr;
+  ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)));
+  const HMENU popup = ::CreatePopupMenu();
+  EXPECT_GT(HRESULT_CODE(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL)), 0);
+  ::DestroyMenu(popup);
+  menu->Release();
+  init->Release();
+
+  CommandBoxCalls().shellExecuteEx = &RecordStart;
+  OpenCommandPrompt(Settings(), SelectedFolders{root_});
+  CommandBoxCalls() = RealCommandBoxCalls();
+  EXPECT_EQ(root_, startedIn) << "the box starts in the root";
+
+  WorkerLike run(ModeClean);
+  run.settings.CleanMasks = "*.tmp|incl";
+  run.settings.CleanSubfolders = 1;
+  run.folders = {root_};
+  WorkerMain(run.operation);
+  EXPECT_EQ(2u, run.operation.filesDeleted);
+  EXPECT_EQ(0u, run.operation.fileErrors + run.operation.folderErrors);
+  EXPECT_EQ("keep", ReadBytesW(root_ + L"keep.txt"));
+  EXPECT_FALSE(ExistsW(root_ + L"a.tmp"));
+  EXPECT_FALSE(ExistsW(root_ + L"sub\\b.tmp"));
+  EXPECT_TRUE(ExistsW(root_ + L"sub"));
 }
 
 }  // namespace

@@ -391,6 +391,38 @@ TEST(OperationDialog, ConfirmationSettingOnlySkipsTheQuestionOfPlainRecycling) {
   EXPECT_TRUE(Exists(f));
 }
 
+TEST(OperationDialog, ACleanWithoutAMaskIsRefusedWithItsReasonAndExitAlone) {
+  TempFolder temp("m");
+  const std::string f = temp.MakeFolder("F");
+  temp.MakeFile("F\\a.txt");
+  Settings settings = Defaults();
+  settings.CleanMasks = " ; |excl";
+  SelectedFolders folders{W(f)};
+  FolderOperation operation(settings, folders, ModeClean);
+  Seen seen;
+  bool closed = false;
+  DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
+                    [&](DialogDriver& d) {
+                      if (!d.WaitForDialog()) return;
+                      seen = Look(d);
+                      d.PressKey(VK_RETURN);  // what "Yes" would have done
+                      ::Sleep(200);
+                      d.Click(IDCANCEL);
+                      closed = DialogDriver::WaitUntil([&d] { return d.Closed(); }, 10000);
+                    });
+  EXPECT_EQ("Clean", seen.caption);
+  EXPECT_EQ(
+      "The mask list holds no mask, only semi-colons or blanks. Nothing has been deleted.\n\n"
+      "Enter at least one filename (e.g. *.tmp) on the Clean page of \"Configure Varnoke\".",
+      seen.text);
+  EXPECT_FALSE(seen.yesShown);
+  EXPECT_EQ("E&xit", seen.no);
+  EXPECT_EQ(IDCANCEL, seen.focus);
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(operation.worker.get() == nullptr) << "no worker ever started";
+  EXPECT_TRUE(Exists(temp.Sub("F\\a.txt")));
+}
+
 TEST(OperationDialog, DeleteOptionNamingNoModeStartsNothing) {
   TempFolder temp("i");
   const std::string f = temp.MakeFolder("F");

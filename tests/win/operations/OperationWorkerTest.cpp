@@ -162,6 +162,31 @@ TEST(OperationWorker, CleanSelectsByMasksAndNeverRemovesFolders) {
   }
 }
 
+TEST(OperationWorker, CleanRefusesAMaskListWithoutAMaskAndTouchesNothing) {
+  // As an exclude list, ";" would match no file and so clean every one.
+  TempFolder temp("w");
+  const std::string f = temp.MakeFolder("F");
+  temp.MakeFile("F\\a.txt");
+  temp.MakeFile("F\\b.tmp");
+  temp.MakeFile("F\\S\\c.tmp");
+  WorkerRun run;
+  run.folders = {W(f)};
+  run.settings.CleanSubfolders = 1;
+  for (const char* masks : {";|excl", " ; |excl", ";;|incl", "   |excl", "|excl"}) {
+    run.settings.CleanMasks = masks;
+    FolderOperation operation(run.settings, run.folders, ModeClean);
+    EXPECT_FALSE(ComposeRefusal(operation).empty()) << masks;
+    run.Go(operation);
+    EXPECT_EQ(0u, operation.filesDeleted) << masks;
+    EXPECT_EQ(1u, operation.fileErrors) << "a refused run is never a clean one: " << masks;
+    EXPECT_TRUE(run.recorder.log.files.empty()) << "no entry was even looked at";
+  }
+  EXPECT_TRUE(Exists(temp.Sub("F\\a.txt")) && Exists(temp.Sub("F\\b.tmp")) && Exists(temp.Sub("F\\S\\c.tmp")));
+  run.settings.CleanMasks = " *.tmp |excl";
+  FolderOperation usable(run.settings, run.folders, ModeClean);
+  EXPECT_TRUE(ComposeRefusal(usable).empty()) << "a mask with blanks around it is a mask";
+}
+
 TEST(OperationWorker, VanishedFirstFolderIsAnErrorAndTheSecondIsStillDone) {
   TempFolder temp("w");
   const std::string second = temp.MakeFolder("B");

@@ -18,6 +18,7 @@
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "operations/RecyclePath.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
@@ -187,6 +188,99 @@ TEST(TreeRun, PathsOfThreeHundredFifteenHundredAndFourThousandCharacters) {
   }
   ExpectCounts(run.Go(), files, folders, 0, 0);
   for (const std::wstring& top : run.folders) EXPECT_FALSE(ExistsW(top)) << top.size();
+}
+
+namespace {
+
+// Beside the selected "proj." or "proj " stands "proj", which the system's
+// path normalisation would make of it: its bytes must stay in every mode.
+struct NameAndSibling {
+  NameAndSibling(const WideTemp& temp, const std::wstring& suffix)
+      : own(temp.Sub(L"proj" + suffix)), sibling(temp.Sub(L"proj")) {
+    MakeFileW(sibling + L"\\a.tmp", "sibling's a");
+    MakeFileW(sibling + L"\\keep.txt", "sibling's keep");
+    MakeFileW(own + L"\\a.tmp", "own a");
+    MakeFileW(own + L"\\aux.txt", "own device-named file");
+    MakeFileW(own + L"\\deeper.\\b.tmp", "own b");
+  }
+  void ExpectSiblingIntact() const {
+    EXPECT_EQ("sibling's a", ReadBytesW(sibling + L"\\a.tmp"));
+    EXPECT_EQ("sibling's keep", ReadBytesW(sibling + L"\\keep.txt"));
+  }
+  std::wstring own;
+  std::wstring sibling;
+};
+
+}  // namespace
+
+TEST(TreeRun, TrailingDotsAndSpacesNameTheirOwnFoldersNeverTheSibling) {
+  for (const OperationMode mode : {ModeDelete, ModeErase, ModeClean}) {
+    for (const wchar_t* suffix : {L".", L" "}) {
+      WideTemp temp;
+      const NameAndSibling names(temp, suffix);
+      ASSERT_EQ("own a", ReadBytesW(names.own + L"\\a.tmp")) << "the host keeps such names";
+      WorkerRun run(mode);
+      run.settings.CleanMasks = "*.tmp|incl";
+      run.settings.CleanSubfolders = 1;
+      run.folders = {names.own};  // as the shell gives it
+      const OperationCounts counts = run.Go();
+      names.ExpectSiblingIntact();
+      if (mode == ModeClean) {
+        ExpectCounts(counts, 2, 0, 0, 0);
+        EXPECT_FALSE(ExistsW(names.own + L"\\a.tmp"));
+        EXPECT_FALSE(ExistsW(names.own + L"\\deeper.\\b.tmp"));
+        EXPECT_EQ("own device-named file", ReadBytesW(names.own + L"\\aux.txt"));
+      } else {
+        ExpectCounts(counts, 3, 2, 0, 0);
+        EXPECT_FALSE(ExistsW(names.own)) << mode;
+      }
+    }
+  }
+}
+
+TEST(TreeRun, RecycleKeepsAndCountsWhatTheShellWouldTakeUnderAnotherName) {
+  for (const wchar_t* suffix : {L".", L" "}) {
+    WideTemp temp;
+    const NameAndSibling names(temp, suffix);
+    WorkerRun run(ModeRecycle);
+    run.folders = {names.own};
+    // The three files cannot be handed over as they are named; their
+    // folders then hold them.
+    ExpectCounts(run.Go(), 0, 0, 3, 2);
+    names.ExpectSiblingIntact();
+    EXPECT_EQ("own a", ReadBytesW(names.own + L"\\a.tmp"));
+    EXPECT_EQ("own b", ReadBytesW(names.own + L"\\deeper.\\b.tmp"));
+  }
+  WideTemp temp;
+  const std::wstring plain = temp.Sub(L"plain");
+  MakeFileW(plain + L"\\con", "device-named");
+  MakeFileW(plain + L"\\Aux.txt", "device-named too");
+  MakeFileW(plain + L"\\ok.txt", "binned");
+  WorkerRun run(ModeRecycle);
+  run.folders = {plain};
+  ExpectCounts(run.Go(), 1, 0, 2, 1);
+  EXPECT_EQ("device-named", ReadBytesW(plain + L"\\con"));
+  EXPECT_EQ("device-named too", ReadBytesW(plain + L"\\Aux.txt"));
+  EXPECT_FALSE(ExistsW(plain + L"\\ok.txt"));
+}
+
+TEST(TreeRun, RecycleOfPathsPastMaxPathKeepsThemAndCountsThem) {
+  // Under Wine 8 the shell's file operation crashes on such a path; on
+  // Windows it is documented to take none.
+  WideTemp temp;
+  uint32_t files = 0, folders = 0;
+  const std::wstring top = temp.Sub(L"long");
+  const std::wstring deepest = MakeLongChain(top, 300, &files, &folders);
+  ASSERT_TRUE(ExistsW(deepest));
+  EXPECT_EQ(0, RecyclePath(Long(deepest).c_str()));
+  EXPECT_TRUE(ExistsW(deepest));
+  WorkerRun run(ModeRecycle);
+  run.folders = {top};
+  // f.txt at the top is short enough to go; the deepest file is not, and
+  // every folder above it then still holds it.
+  ExpectCounts(run.Go(), files - 1, 0, 1, folders);
+  EXPECT_TRUE(ExistsW(deepest));
+  EXPECT_FALSE(ExistsW(top + L"\\f.txt"));
 }
 
 namespace {

@@ -89,13 +89,15 @@ TEST(WalkOrder, DotEntriesAreSkippedButThreeDotsAreAName) {
   EXPECT_EQ((Visits{{L"F\\...", 1}, {L"F\\...", 0}, {L"F", 1}}), recorder.visits);
 }
 
-TEST(WalkOrder, PathsAreJoinedWithoutLookingAtTheParentsEnd) {
+TEST(WalkOrder, ARootsOwnSeparatorIsNeverDoubled) {
+  // "\\?\T:\\x" would name nothing on Windows: its file systems take no
+  // empty name. The fake lists a pattern's folder without its "\*".
   FakeListing fake;
-  fake.folders[L"C:\\"].entries = {{L"x", kFile}};
+  fake.folders[L"C:"].entries = {{L"x", kFile}};
   Recorder recorder;
   EXPECT_EQ(0, recorder.Walk(L"C:\\", 0));
-  EXPECT_EQ(L"C:\\\\*", fake.opened.at(0));
-  EXPECT_EQ((Visits{{L"C:\\\\x", 0}, {L"C:\\", 1}}), recorder.visits);
+  EXPECT_EQ(L"C:\\*", fake.opened.at(0));
+  EXPECT_EQ((Visits{{L"C:\\x", 0}, {L"C:\\", 1}}), recorder.visits);
 }
 
 TEST(WalkOrder, AListingWithNothingAtAllIsAnEmptyFolder) {
@@ -312,11 +314,28 @@ TEST(WalkLinks, RemoveLinkEntryReportsTheRemovalsError) {
 TEST(WalkPaths, ExtendedAndShownForms) {
   EXPECT_EQ(L"\\\\?\\C:\\a b\\c", ExtendedPath(L"C:\\a b\\c\\"));
   EXPECT_EQ(L"\\\\?\\C:\\a\\c", ExtendedPath(L"C:/a/b/../c")) << "made full and plain before the prefix";
+  EXPECT_EQ(L"\\\\?\\C:\\T\\proj.", ExtendedPath(L"C:\\T\\proj.")) << "the trailing dot is the name's own";
+  EXPECT_EQ(L"\\\\?\\C:\\T\\proj \\con", ExtendedPath(L"C:\\T\\proj \\con"));
+  EXPECT_EQ(L"\\\\?\\T:\\", ExtendedPath(L"T:\\")) << "a root keeps its separator: without it, it names the volume";
   EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\x", ExtendedPath(L"\\\\server\\share\\x"));
   EXPECT_EQ(L"\\\\?\\D:\\already", ExtendedPath(L"\\\\?\\D:\\already"));
   EXPECT_EQ(L"C:\\a", ShownPath(L"\\\\?\\C:\\a"));
   EXPECT_EQ(L"\\\\server\\share\\x", ShownPath(L"\\\\?\\UNC\\server\\share\\x"));
   EXPECT_EQ(L"C:\\plain", ShownPath(L"C:\\plain"));
+}
+
+TEST(WalkPaths, ARelativePathIsJoinedToTheCurrentFolderWithItsNamesKept) {
+  WideTemp temp;
+  wchar_t saved[MAX_PATH] = {};
+  ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, saved), 0u);
+  ASSERT_TRUE(::SetCurrentDirectoryW(temp.path().c_str()));
+  const std::wstring relative = ExtendedPath(L"rel\\proj.");
+  const std::wstring rooted = ExtendedPath(L"\\top ");
+  const std::wstring driveRelative = ExtendedPath(temp.path().substr(0, 2) + L"x.");
+  ::SetCurrentDirectoryW(saved);
+  EXPECT_EQ(L"\\\\?\\" + temp.path() + L"\\rel\\proj.", relative);
+  EXPECT_EQ(L"\\\\?\\" + temp.path().substr(0, 2) + L"\\top ", rooted);
+  EXPECT_EQ(L"\\\\?\\" + temp.path() + L"\\x.", driveRelative) << "the drive's current folder";
 }
 
 TEST(WalkPaths, IsEmptyFolder) {

@@ -6,7 +6,9 @@
 # operations_tests.exe on it, and checks from the host that no file a link points
 # to was touched. It also runs the double-byte code page tests under a
 # Japanese locale, which a Windows program cannot switch to by itself; a
-# machine that cannot make that locale fails the run.
+# machine that cannot make that locale fails the run. A drive letter of the
+# prefix's own (never C:) points at a test folder, whose root Delete must
+# refuse and Clean must clean.
 #   host-tree.sh <build dir>
 set -u
 repo=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -16,8 +18,9 @@ varnoke_wine_env "$build"
 
 name="vk_host_$$"
 root="$WINEPREFIX/drive_c/$name"
+drive=""
 # rm -rf removes links without following them.
-trap 'rm -rf "$root"' EXIT
+trap 'rm -rf "$root"; [ -n "$drive" ] && rm -f "$WINEPREFIX/dosdevices/$drive"' EXIT
 for mode in delete erase clean; do
   base="$root/$mode"
   mkdir -p "$base/target/deep" "$base/sel/sub"
@@ -33,8 +36,21 @@ done
 mkdir -p "$root/big/sub"
 (cd "$root/big" && seq -f 'f%05g.dat' 0 19999 | xargs touch)
 
-VARNOKE_HOST_TREE="C:\\$name" wine "$build/operations_tests.exe" --gtest_also_run_disabled_tests \
-  --gtest_filter='DISABLED_HostTree.*' 2>&1
+mkdir -p "$root/drive/sub"
+printf 'keep' > "$root/drive/keep.txt"
+printf 'a' > "$root/drive/a.tmp"
+printf 'b' > "$root/drive/sub/b.tmp"
+for letter in t u v w x y; do
+  if [ ! -e "$WINEPREFIX/dosdevices/$letter:" ] && [ ! -L "$WINEPREFIX/dosdevices/$letter:" ]; then
+    drive="$letter:"
+    ln -s "../drive_c/$name/drive" "$WINEPREFIX/dosdevices/$drive"
+    break
+  fi
+done
+[ -n "$drive" ] || { echo "no free drive letter in $WINEPREFIX/dosdevices" >&2; exit 1; }
+
+VARNOKE_HOST_TREE="C:\\$name" VARNOKE_ROOT_DRIVE="$drive" wine "$build/operations_tests.exe" \
+  --gtest_also_run_disabled_tests --gtest_filter='DISABLED_HostTree.*:DISABLED_HostDrive.*' 2>&1
 status=$?
 
 # Japanese code page: second bytes that look like "|" and "\". Wine takes
@@ -65,4 +81,10 @@ for mode in delete erase clean; do
     fi
   done
 done
+# Delete refused the root, Clean took the masks' files and nothing else.
+if [ "$(cat "$root/drive/keep.txt" 2>/dev/null)" != keep ] || [ ! -d "$root/drive/sub" ] \
+   || [ -e "$root/drive/a.tmp" ] || [ -e "$root/drive/sub/b.tmp" ]; then
+  echo "host check: the test drive's root holds the wrong entries" >&2
+  status=1
+fi
 exit $status

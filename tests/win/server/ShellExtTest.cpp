@@ -92,6 +92,21 @@ TEST(ShellExtSelection, TwoFoldersAreKeptInDropListOrder) {
   EXPECT_EQ((SelectedFolders{W(b), W(a)}), object.get()->folders());
 }
 
+TEST(ShellExtSelection, AFolderNamedWithATrailingDotOrSpaceIsItselfNotItsSibling) {
+  // Normalised, "proj." names "proj": a file here, so the folder would be
+  // refused and a selected "proj" file would pass for a folder.
+  TempFolder temp;
+  temp.MakeFile("proj", "a file");
+  const std::string dotted = temp.Sub("proj."), spaced = temp.Sub("proj ");
+  ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + W(dotted)).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + W(spaced)).c_str(), nullptr));
+  Object object;
+  EXPECT_EQ(S_OK, object.Initialize({dotted, spaced}));
+  EXPECT_EQ((SelectedFolders{W(dotted), W(spaced)}), object.get()->folders());
+  ::RemoveDirectoryW((L"\\\\?\\" + W(dotted)).c_str());
+  ::RemoveDirectoryW((L"\\\\?\\" + W(spaced)).c_str());
+}
+
 TEST(ShellExtSelection, FilesAfterTheFirstFolderAreSkipped) {
   TempFolder temp;
   const std::string folder = temp.MakeFolder("F");
