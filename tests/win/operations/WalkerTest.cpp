@@ -225,7 +225,8 @@ TEST(WalkFailures, MissingFolderUnderWine) {
   for (const int32_t recurse : {1, 0}) {
     Recorder recorder;
     EXPECT_EQ(0, recorder.Walk(temp.Sub(L"gone"), recurse));
-    EXPECT_EQ((Visits{{temp.Sub(L"gone"), EntryUnlisted, ERROR_PATH_NOT_FOUND}}), recorder.visits);
+    EXPECT_EQ((Visits{{temp.Sub(L"gone"), EntryUnlisted, ERROR_FILE_NOT_FOUND}}), recorder.visits)
+        << "the folder's own opening fails";
   }
 }
 
