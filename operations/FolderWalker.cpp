@@ -33,6 +33,7 @@ const WalkerPlatform kRealCalls = {&FindFirstEntry,
                                    ::CreateFileW,
                                    &OpenAt,
                                    ::GetFileInformationByHandle,
+                                   &FileIdOf,
                                    ::GetFileInformationByHandleEx,
                                    ::SetFileInformationByHandle,
                                    ::CloseHandle};
@@ -172,12 +173,16 @@ bool LinkHandle(HANDLE handle, DWORD attributes) {
   return IsLinkEntryData(attributes, tag.ReparseTag);
 }
 
-bool ReadIdentity(HANDLE handle, FileIdentity* identity, DWORD* attributes) {
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!calls.getFileInformationByHandle(handle, &information)) return false;
-  identity->volumeSerial = information.dwVolumeSerialNumber;
-  identity->fileId = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-  if (attributes) *attributes = information.dwFileAttributes;
+// The open entry's file id and attributes; false with the last error set.
+bool ReadEntry(HANDLE handle, uint64_t* fileId, DWORD* attributes) {
+  FILE_BASIC_INFO basic;
+  if (!calls.getFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic))) return false;
+  const DWORD error = calls.fileIdOf(handle, fileId);
+  if (error != ERROR_SUCCESS) {
+    ::SetLastError(error);
+    return false;
+  }
+  *attributes = basic.FileAttributes;
   return true;
 }
 
@@ -196,7 +201,6 @@ class Walk {
   struct Level {
     size_t length;  // of path_ while at this level
     SeamHandle folder;
-    FileIdentity identity;  // of the open folder
     uint64_t listedId = 0;  // the folder's file id in its parent's listing
     HandleListing listing;
     bool filePass = false;
@@ -206,7 +210,7 @@ class Walk {
   enum class Opened { Folder, Link, Failed };
   int32_t EnterOwn();
   int32_t EnterSub();
-  Opened Check(Level& level, const FileIdentity* listed, DWORD* error);
+  Opened Check(Level& level, const uint64_t* listedId, DWORD* error);
   int32_t Step();
   int32_t EndOfListing(DWORD error);
   int32_t Unlisted(DWORD error);
@@ -221,7 +225,7 @@ class Walk {
     place.folder = parent->folder.get();
     place.name = path_.c_str() + parent->length + 1;
     place.nameLength = static_cast<uint32_t>(path_.size() - parent->length - 1);
-    place.listed = {parent->identity.volumeSerial, listedId};
+    place.listed = {volumeSerial_, listedId};
   }
   Level* Parent() { return levels_.empty() ? nullptr : levels_.back().get(); }
   void Append(const std::wstring& name) {
@@ -235,6 +239,10 @@ class Walk {
   // Levels are held by pointer: a listing must not move while it is open.
   std::vector<std::unique_ptr<Level>> levels_;
   ListedEntry entry_;
+  // Of the walk's own folder. Every folder below is opened relative to it
+  // and checked for reparse points, so that no other volume is reached
+  // (one is mounted only at a reparse point).
+  uint32_t volumeSerial_ = 0;
 };
 
 int32_t Walk::Unlisted(DWORD error) {
@@ -243,17 +251,18 @@ int32_t Walk::Unlisted(DWORD error) {
   return Visit(EntryUnlisted);
 }
 
-// The handle's own attributes decide, and for a subfolder its identity
+// The handle's own attributes decide, and for a subfolder its file id
 // against the listing: Wine follows a host link even when asked for the
 // link itself, but then the file id is the target's.
-Walk::Opened Walk::Check(Level& level, const FileIdentity* listed, DWORD* error) {
+Walk::Opened Walk::Check(Level& level, const uint64_t* listedId, DWORD* error) {
   DWORD attributes = 0;
-  if (!ReadIdentity(level.folder.get(), &level.identity, &attributes)) {
+  uint64_t fileId = 0;
+  if (!ReadEntry(level.folder.get(), &fileId, &attributes)) {
     *error = LastErrorOrFailure();
     return Opened::Failed;
   }
   if (LinkHandle(level.folder.get(), attributes)) return Opened::Link;
-  if (listed && *listed != level.identity) {
+  if (listedId && *listedId != fileId) {
     TRACE_FAILURE(ResultFromError(ERROR_FILE_INVALID));
     return Opened::Link;
   }
@@ -269,6 +278,9 @@ int32_t Walk::EnterOwn() {
                                           nullptr, OPEN_EXISTING, flags, nullptr);
   Place(nullptr, 0);
   if (level->folder.get() == INVALID_HANDLE_VALUE) return Unlisted(LastErrorOrFailure());
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!calls.getFileInformationByHandle(level->folder.get(), &information)) return Unlisted(LastErrorOrFailure());
+  volumeSerial_ = information.dwVolumeSerialNumber;
   DWORD error = ERROR_SUCCESS;
   const Opened opened = Check(*level, nullptr, &error);
   if (opened == Opened::Failed) return Unlisted(error);
@@ -287,9 +299,8 @@ int32_t Walk::EnterSub() {
                                    kListAccess, kOpenDirectory | kOpenReparsePoint | kOpenForBackup, level->folder.put());
   Place(&parent, level->listedId);
   if (error != ERROR_SUCCESS) return Unlisted(error);
-  const FileIdentity listed{parent.identity.volumeSerial, level->listedId};
   DWORD checkError = ERROR_SUCCESS;
-  const Opened opened = Check(*level, &listed, &checkError);
+  const Opened opened = Check(*level, &level->listedId, &checkError);
   if (opened == Opened::Failed) return Unlisted(checkError);
   if (opened == Opened::Link) return Visit(EntryLink);
   levels_.push_back(std::move(level));
@@ -396,8 +407,6 @@ int32_t RemoveLinkEntry(const wchar_t* path) {
   return removed ? 1 : 0;
 }
 
-bool IdentityOf(void* handle, FileIdentity* identity) { return ReadIdentity(handle, identity, nullptr); }
-
 namespace {
 
 // Opens the entry at place to remove it: its own handle, never what a link
@@ -414,12 +423,12 @@ DWORD OpenToRemove(const WalkPlace& place, int32_t kind, SeamHandle* entry) {
 // system followed it, removing through the handle would remove the target),
 // anything else only while it is the entry the listing showed.
 DWORD MayRemove(const WalkPlace& place, int32_t kind, HANDLE entry) {
-  FileIdentity identity;
+  uint64_t fileId = 0;
   DWORD attributes = 0;
-  if (!ReadIdentity(entry, &identity, &attributes)) return LastErrorOrFailure();
+  if (!ReadEntry(entry, &fileId, &attributes)) return LastErrorOrFailure();
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return ERROR_SUCCESS;
   if (kind == EntryLink) return ERROR_CANT_ACCESS_FILE;
-  return identity == place.listed ? ERROR_SUCCESS : ERROR_FILE_INVALID;
+  return fileId == place.listed.fileId ? ERROR_SUCCESS : ERROR_FILE_INVALID;
 }
 
 }  // namespace

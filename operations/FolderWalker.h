@@ -62,9 +62,8 @@ struct WalkOptions {
 // link, it is reported as a link, so that only the link goes.
 // Every folder is opened by handle, relative to its parent's handle, and
 // listed through that handle. A subfolder whose opened handle is a link, or
-// is not the folder its parent's listing showed (another volume or file id:
-// it was swapped after the listing), is reported as a link and never
-// entered. Paths are joined with "\" whatever the folder ends with.
+// is not the folder its parent's listing showed (another file id: it was
+// swapped after the listing), is reported as a link and never entered. Paths are joined with "\" whatever the folder ends with.
 int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 
 // Non-zero when the bare file name `name` is selected by the mask list
@@ -104,6 +103,3 @@ bool IsEmptyFolder(const wchar_t* path);
 // the listing showed. Non-zero on success; else the last error says why
 // (ERROR_FILE_INVALID: the name now holds something else).
 int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind);
-// The identity of the entry open as `handle`; false with the last error set
-// when it cannot be read.
-bool IdentityOf(void* handle, FileIdentity* identity);

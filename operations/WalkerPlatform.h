@@ -27,9 +27,14 @@ struct WalkerPlatform {
   // up at run time; a system without them answers ERROR_CALL_NOT_IMPLEMENTED.
   DWORD (*openAt)(HANDLE folder, const wchar_t* name, uint32_t nameLength, DWORD access, DWORD options,
                   HANDLE* opened);
+  // The volume's serial number of the walk's own folder.
   BOOL(WINAPI* getFileInformationByHandle)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
-  // Listings through a folder's handle (FileIdBothDirectory[Restart]Info)
-  // and the reparse tag of an open entry (FileAttributeTagInfo).
+  // An open entry's file id (ntdll's FileInternalInformation): 0 or a
+  // Win32 error code.
+  DWORD (*fileIdOf)(HANDLE file, uint64_t* id);
+  // Listings through a folder's handle (FileIdBothDirectory[Restart]Info),
+  // an open entry's attributes (FileBasicInfo) and its reparse tag
+  // (FileAttributeTagInfo).
   BOOL(WINAPI* getFileInformationByHandleEx)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size);
   // Removal by disposition on the entry's own handle (FileDispositionInfo).
   BOOL(WINAPI* setFileInformationByHandle)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size);

@@ -10,8 +10,8 @@ FakeListing* FakeListing::current_ = nullptr;
 
 FakeListing::FakeListing() : saved_(WalkerCalls()) {
   current_ = this;
-  WalkerCalls() = {FindFirst, FindNext,    Close,         Attributes,     Delete,    Remove,
-                   OpenPath,  &OpenAt,     Information,   InformationEx,  SetInformation, CloseOpen};
+  WalkerCalls() = {FindFirst,   FindNext, Close,         Attributes,    Delete,         Remove,   OpenPath,
+                   &OpenAt,     Information, &FileId,  InformationEx, SetInformation, CloseOpen};
 }
 
 FakeListing::~FakeListing() {
@@ -140,10 +140,17 @@ DWORD FakeListing::OpenAt(HANDLE folder, const wchar_t* name, uint32_t length, D
   return ERROR_SUCCESS;
 }
 
-BOOL WINAPI FakeListing::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+DWORD FakeListing::FileId(HANDLE file, uint64_t* id) {
   const Open& open = *reinterpret_cast<Open*>(file);
   const auto swapped = current_->openedIds.find(open.path);
-  const uint64_t id = swapped == current_->openedIds.end() ? IdOf(open.path) : swapped->second;
+  *id = swapped == current_->openedIds.end() ? IdOf(open.path) : swapped->second;
+  return ERROR_SUCCESS;
+}
+
+BOOL WINAPI FakeListing::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  const Open& open = *reinterpret_cast<Open*>(file);
+  uint64_t id = 0;
+  FileId(file, &id);
   *information = BY_HANDLE_FILE_INFORMATION();
   information->dwFileAttributes = open.attributes;
   information->dwVolumeSerialNumber = kFakeVolume;
@@ -156,6 +163,12 @@ BOOL WINAPI FakeListing::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION i
 BOOL WINAPI FakeListing::InformationEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size) {
   FakeListing& self = *current_;
   Open& open = *reinterpret_cast<Open*>(file);
+  if (kind == FileBasicInfo) {
+    auto* info = static_cast<FILE_BASIC_INFO*>(data);
+    std::memset(info, 0, sizeof(*info));
+    info->FileAttributes = open.attributes;
+    return TRUE;
+  }
   if (kind == FileAttributeTagInfo) {
     const auto tag = self.tags.find(open.path);
     auto* info = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(data);

@@ -79,6 +79,7 @@ class FakeListing {
   static HANDLE WINAPI OpenPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
   static DWORD OpenAt(HANDLE folder, const wchar_t* name, uint32_t length, DWORD, DWORD, HANDLE* opened);
   static BOOL WINAPI Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+  static DWORD FileId(HANDLE file, uint64_t* id);
   static BOOL WINAPI InformationEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size);
   static BOOL WINAPI SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size);
   static BOOL WINAPI CloseOpen(HANDLE handle);
