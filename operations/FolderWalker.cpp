@@ -205,6 +205,7 @@ class Walk {
     HandleListing listing;
     bool filePass = false;
     bool any = false;  // the current pass has shown an entry
+    bool mayDelete = true;  // opened with the right to delete, if asked
   };
   // How an opened folder compares with what its parent's listing showed.
   enum class Opened { Folder, Link, Failed };
@@ -274,8 +275,8 @@ int32_t Walk::EnterOwn() {
   level->length = path_.size();
   level->filePass = options_.recurse == 0;
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (options_.followOwnLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  *level->folder.put() = calls.createFile(path_.c_str(), kListAccess, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, flags, nullptr);
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  *level->folder.put() = calls.createFile(path_.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
   Place(nullptr, 0);
   if (level->folder.get() == INVALID_HANDLE_VALUE) return Unlisted(LastErrorOrFailure());
   BY_HANDLE_FILE_INFORMATION information;
@@ -295,8 +296,16 @@ int32_t Walk::EnterSub() {
   level->length = path_.size();
   level->listedId = entry_.fileId;
   const wchar_t* name = path_.c_str() + parent.length + 1;
-  const DWORD error = calls.openAt(parent.folder.get(), name, static_cast<uint32_t>(path_.size() - parent.length - 1),
-                                   kListAccess, kOpenDirectory | kOpenReparsePoint | kOpenForBackup, level->folder.put());
+  const uint32_t length = static_cast<uint32_t>(path_.size() - parent.length - 1);
+  const DWORD options = kOpenDirectory | kOpenReparsePoint | kOpenForBackup;
+  DWORD error = calls.openAt(parent.folder.get(), name, length, kListAccess | (options_.openToRemove ? DELETE : 0),
+                             options, level->folder.put());
+  // A folder the user may list but not delete is still walked; its own
+  // removal then fails by name, and is counted.
+  if (error == ERROR_ACCESS_DENIED && options_.openToRemove) {
+    level->mayDelete = false;
+    error = calls.openAt(parent.folder.get(), name, length, kListAccess, options, level->folder.put());
+  }
   Place(&parent, level->listedId);
   if (error != ERROR_SUCCESS) return Unlisted(error);
   DWORD checkError = ERROR_SUCCESS;
@@ -317,11 +326,15 @@ int32_t Walk::EndOfListing(DWORD error) {
     level.listing.Restart();
     return 0;
   }
-  // The folder is closed before its visit, so that it can be removed.
+  // A subfolder opened for its removal stays open for its visit, which
+  // removes it through this handle; any other is closed first, so that it
+  // can be removed by name.
   std::unique_ptr<Level> done = std::move(levels_.back());
   levels_.pop_back();
-  done->folder.Close();
+  const bool held = options_.openToRemove && done->mayDelete && !levels_.empty() && error == ERROR_NO_MORE_FILES;
+  if (!held) done->folder.Close();
   Place(Parent(), done->listedId);
+  if (held && options_.place) options_.place->entry = done->folder.get();
   if (error == ERROR_NO_MORE_FILES) return Visit(EntryFolderDone);
   return Unlisted(error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error);
 }
@@ -424,20 +437,31 @@ DWORD OpenToRemove(const WalkPlace& place, int32_t kind, SeamHandle* entry) {
 // anything else only while it is the entry the listing showed.
 DWORD MayRemove(const WalkPlace& place, int32_t kind, HANDLE entry) {
   uint64_t fileId = 0;
-  DWORD attributes = 0;
-  if (!ReadEntry(entry, &fileId, &attributes)) return LastErrorOrFailure();
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return ERROR_SUCCESS;
-  if (kind == EntryLink) return ERROR_CANT_ACCESS_FILE;
-  return fileId == place.listed.fileId ? ERROR_SUCCESS : ERROR_FILE_INVALID;
+  const DWORD error = calls.fileIdOf(entry, &fileId);
+  if (error != ERROR_SUCCESS) return error;
+  // Wine's handle of a listed host link is its target's, with the same id.
+  if (kind != EntryLink && fileId == place.listed.fileId) return ERROR_SUCCESS;
+  FILE_BASIC_INFO basic;
+  if (!calls.getFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof(basic))) return LastErrorOrFailure();
+  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ERROR_SUCCESS;
+  return kind == EntryLink ? ERROR_CANT_ACCESS_FILE : ERROR_FILE_INVALID;
 }
 
 }  // namespace
 
 int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  // A folder the walk held from its check to here is what was listed.
+  if (place.entry) {
+    if (calls.setFileInformationByHandle(static_cast<HANDLE>(place.entry), FileDispositionInfo, &disposition,
+                                         sizeof(disposition)))
+      return 1;
+    ::SetLastError(LastErrorOrFailure());
+    return 0;
+  }
   SeamHandle entry;
   DWORD error = OpenToRemove(place, kind, &entry);
   if (error == ERROR_SUCCESS) error = MayRemove(place, kind, entry.get());
-  FILE_DISPOSITION_INFO disposition = {TRUE};
   if (error == ERROR_SUCCESS &&
       !calls.setFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof(disposition)))
     error = LastErrorOrFailure();

@@ -26,6 +26,9 @@ enum EntryKind : int32_t {
 // path alone.
 struct WalkPlace {
   void* folder = nullptr;  // the parent's HANDLE, open during the visit
+  // A subfolder's own HANDLE at its done visit when the walk opened it for
+  // removal (WalkOptions::openToRemove), held since its check; else null.
+  void* entry = nullptr;
   const wchar_t* name = nullptr;
   uint32_t nameLength = 0;
   FileIdentity listed;
@@ -51,6 +54,9 @@ struct WalkOptions {
   // (Clean works in the folder the user sees). Otherwise it is reported as a
   // link and not entered.
   int32_t followOwnLink = 0;
+  // Non-zero: subfolders are opened with the right to delete them and held
+  // open for their done visit (WalkPlace::entry).
+  int32_t openToRemove = 0;
 };
 
 // Visits the selected files of `folder` and, with recurse, its subfolders'
@@ -63,7 +69,8 @@ struct WalkOptions {
 // Every folder is opened by handle, relative to its parent's handle, and
 // listed through that handle. A subfolder whose opened handle is a link, or
 // is not the folder its parent's listing showed (another file id: it was
-// swapped after the listing), is reported as a link and never entered. Paths are joined with "\" whatever the folder ends with.
+// swapped after the listing), is reported as a link and never entered.
+// Paths are joined with "\" whatever the folder ends with.
 int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 
 // Non-zero when the bare file name `name` is selected by the mask list
@@ -96,10 +103,11 @@ int32_t RemoveLinkEntry(const wchar_t* path);
 // listed.
 bool IsEmptyFolder(const wchar_t* path);
 
-// Removes the entry at `place` through its own handle, opened relative to
-// its folder's handle: a link as the link alone (its handle must be the
-// link's own, which Wine does not give for host links: then nothing is
-// removed), a file or an emptied folder only while it is still the entry
-// the listing showed. Non-zero on success; else the last error says why
+// Removes the entry at `place` through its own handle: the one the walk
+// holds (WalkPlace::entry), or one opened relative to its folder's handle.
+// A link goes as the link alone: its handle must be the link's own, which
+// Wine does not give for host links (then nothing is removed). A file or
+// an emptied folder goes only while it is still the entry the listing
+// showed. Non-zero on success; else the last error says why
 // (ERROR_FILE_INVALID: the name now holds something else).
 int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind);

@@ -163,6 +163,7 @@ void WorkerMain(FolderOperation& operation) {
   options.fileSize = &operation.listedSize;
   options.place = &operation.listedPlace;
   options.followOwnLink = operation.mode == ModeClean;
+  options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
   for (const std::wstring& selected : operation.folders) {
     const std::wstring folder = ExtendedPath(selected);
     operation.listedPlace = WalkPlace();

@@ -371,8 +371,8 @@ TEST(EraseHardLinks, LinkCountFromTheHandleDecides) {
 namespace {
 
 FileIdentity IdentityOfFile(const std::string& path) {
-  HANDLE file = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
   BY_HANDLE_FILE_INFORMATION information = {};
   ::GetFileInformationByHandle(file, &information);
   ::CloseHandle(file);

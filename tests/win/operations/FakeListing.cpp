@@ -53,7 +53,8 @@ HANDLE WINAPI FakeListing::FindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
   }
   Open* open = new Open;
   const auto tag = self.tags.find(path);
-  open->single.entries = {{path.substr(path.rfind(L'\\') + 1), found->second, tag == self.tags.end() ? 0 : tag->second}};
+  const DWORD reparseTag = tag == self.tags.end() ? 0 : tag->second;
+  open->single.entries = {{path.substr(path.rfind(L'\\') + 1), found->second, reparseTag}};
   open->listing = &open->single;
   Report(open, data);
   return self.Hold(open);

@@ -42,7 +42,10 @@ bool HostCall(long number32, long number64, const std::string& first, const std:
   __asm__ volatile("int $0x80" : "=a"(result) : "a"(number32), "b"(from.c_str()), "c"(to.c_str()) : "memory");
 #else
   (void)number32;
-  __asm__ volatile("syscall" : "=a"(result) : "a"(number64), "D"(from.c_str()), "S"(to.c_str()) : "rcx", "r11", "memory");
+  __asm__ volatile("syscall"
+                   : "=a"(result)
+                   : "a"(number64), "D"(from.c_str()), "S"(to.c_str())
+                   : "rcx", "r11", "memory");
 #endif
   return result == 0;
 #else
@@ -181,7 +184,8 @@ struct SwappedTree {
       const std::string place = self.selected + "\\" + std::string(entry.begin(), entry.end());
       if (!::MoveFileA(place.c_str(), self.temp.Sub("aside").c_str())) self.swapError = ::GetLastError();
       // Wine's MoveFileW of a host link moves what it points to.
-      const bool moved = self.link_ ? HostRename(self.replacement, place) : ::MoveFileA(self.replacement.c_str(), place.c_str());
+      const bool moved =
+          self.link_ ? HostRename(self.replacement, place) : ::MoveFileA(self.replacement.c_str(), place.c_str());
       if (!moved) self.swapError = self.link_ ? ERROR_CALL_NOT_IMPLEMENTED : ::GetLastError();
       if (!self.link_) self.outsideFile = place + "\\precious.tmp";
     }
