@@ -199,15 +199,21 @@ Result ReadSize(Target* target) {
 // added between the look and the first pass (the file is not shared).
 // Another name's data is not ours to overwrite; when the count cannot be
 // read, nothing is written either.
-Result CheckSingleName(const Target& file) {
+// With `listed`, the handle must also be the file a listing showed under
+// the name: a name swapped since (for a link, or through a folder swapped
+// above it) would have the passes written over something else.
+Result CheckSingleName(const Target& file, const FileIdentity* listed) {
   BY_HANDLE_FILE_INFORMATION information;
   if (!EraseCalls().getFileInformationByHandle(file.file.get(), &information)) return TRACE_FAILURE(LastFailure());
+  const FileIdentity identity{information.dwVolumeSerialNumber,
+                              (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+  if (listed && identity != *listed) return TRACE_FAILURE(ResultFromError(ERROR_FILE_INVALID));
   if (information.nNumberOfLinks > 1) return TRACE_FAILURE(kResultOtherNames);
   return kResultOk;
 }
 
 // Opens the file and each named stream, holding them all for the passes.
-Result OpenTargets(const wchar_t* path, DWORD openFlags, std::vector<Target>* targets) {
+Result OpenTargets(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, std::vector<Target>* targets) {
   // Listed before the file is held without sharing, which the listing
   // itself might otherwise run into.
   std::vector<StreamName> streams;
@@ -215,7 +221,7 @@ Result OpenTargets(const wchar_t* path, DWORD openFlags, std::vector<Target>* ta
   targets->resize(1 + streams.size());
   Target& file = targets->front();
   RETURN_IF_FAILED(OpenTarget(path, openFlags, &file));
-  const Result single = CheckSingleName(file);
+  const Result single = CheckSingleName(file, listed);
   if (single != kResultOk) return single;
   RETURN_IF_FAILED(ReadSize(&file));
   // The file's name and the stream's, one after the other.
@@ -231,10 +237,10 @@ Result OpenTargets(const wchar_t* path, DWORD openFlags, std::vector<Target>* ta
   return kResultOk;
 }
 
-Result Overwrite(const wchar_t* path, DWORD openFlags, const ErasePass* passes, PassCallback callback,
-                 void* userData) {
+Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasePass* passes,
+                 PassCallback callback, void* userData) {
   std::vector<Target> targets;
-  const Result opened = OpenTargets(path, openFlags, &targets);
+  const Result opened = OpenTargets(path, openFlags, listed, &targets);
   if (opened != kResultOk) return opened;
 
   // One buffer for the whole erasure, as large as a chunk or the largest
@@ -265,20 +271,14 @@ int32_t DeleteName(const wchar_t* path, EraseOutcome outcome) {
   return EraseFailed;
 }
 
-}  // namespace
-
-// FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
-// looked, the link is opened, never what it points to.
-Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData) {
-  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, passes, callback, userData);
-}
-
-int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
+// Everything of an erasure but the deletion of the name.
+int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, uint32_t eraseMethod, PassCallback callback,
+                  void* userData) {
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);
   // A link: what it points to lies outside what was chosen for erasure.
   // Remove the link alone.
-  if (IsLinkEntryData(attributes, reparseTag)) return DeleteName(path, EraseNameOnly);
+  if (IsLinkEntryData(attributes, reparseTag)) return EraseNameOnly;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     // Windows refuses to open a read-only file for writing; Wine run by root
     // would let it through. The user's protection holds on both.
@@ -289,12 +289,31 @@ int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback c
   // A reparse point that is no link (a cloud placeholder, a deduplicated
   // file) holds the file's data behind its filter: open it the ordinary way.
   const bool reparse = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  const Result result = Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, PassList(eraseMethod), callback,
-                                  userData);
+  const Result result = Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, PassList(eraseMethod),
+                                  callback, userData);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
     return EraseFailed;
   }
   // A file with other hard links: removing this name leaves their data.
-  return DeleteName(path, result == kResultOtherNames ? EraseNameOnly : EraseOverwritten);
+  return result == kResultOtherNames ? EraseNameOnly : EraseOverwritten;
+}
+
+}  // namespace
+
+// FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
+// looked, the link is opened, never what it points to.
+Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData) {
+  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, passes, callback, userData);
+}
+
+int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
+  const int32_t outcome = EraseOnly(path, nullptr, eraseMethod, callback, userData);
+  if (outcome == EraseFailed) return EraseFailed;
+  return DeleteName(path, static_cast<EraseOutcome>(outcome));
+}
+
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, uint32_t eraseMethod, PassCallback callback,
+                        void* userData) {
+  return EraseOnly(path, &listed, eraseMethod, callback, userData);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "erase/ErasePasses.h"
+#include "erase/FileIdentity.h"
 #include "base/ErrorReturn.h"
 
 // Called before every pass: (pass number from 1, pass count, user data)
@@ -37,6 +38,14 @@ constexpr Result kResultOtherNames = static_cast<Result>(0x00040001);
 // deleted (EraseNameOnly).
 // The path is a wide name and may be a \\?\ path of any length.
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData);
+
+// The overwrite of EraseAndDelete for a file that a listing showed as
+// `listed`, without the deletion: the passes are written only through a
+// handle that is that very file, else EraseFailed with ERROR_FILE_INVALID
+// and nothing written. EraseOverwritten or EraseNameOnly (nothing written)
+// leave the name in place for the caller to remove where it was listed.
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, uint32_t eraseMethod, PassCallback callback,
+                        void* userData);
 
 // The pass loop: every pass of the list over the bytes the file and each of
 // its named data streams held when they were opened, each chunk of up to

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "operations/FolderWalker.h"
 #include "operations/OperationTexts.h"
 #include "base/Handles.h"
 #include "settings/SelectedFolders.h"
@@ -40,6 +41,7 @@ struct FolderOperation {
   uint32_t folderErrors = 0;
   uint64_t bytesFreed = 0;
   uint64_t listedSize = 0;  // of the file being visited, from the walk's listing
+  WalkPlace listedPlace;    // of the entry being visited, from the walk
   HWND window = nullptr;  // the dialog, target of the worker's messages
 
   OperationCounts Counts() const;

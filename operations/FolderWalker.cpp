@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "operations/MaskList.h"
+#include "operations/OpenAt.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
@@ -23,8 +24,19 @@ HANDLE WINAPI FindFirstEntry(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
                             FIND_FIRST_EX_LARGE_FETCH);
 }
 
-const WalkerPlatform kRealCalls = {&FindFirstEntry,      ::FindNextFileW, ::FindClose,
-                                   ::GetFileAttributesW, ::DeleteFileW,   ::RemoveDirectoryW};
+const WalkerPlatform kRealCalls = {&FindFirstEntry,
+                                   ::FindNextFileW,
+                                   ::FindClose,
+                                   ::GetFileAttributesW,
+                                   ::DeleteFileW,
+                                   ::RemoveDirectoryW,
+                                   ::CreateFileW,
+                                   &OpenAt,
+                                   ::GetFileInformationByHandle,
+                                   &FileIdOf,
+                                   ::GetFileInformationByHandleEx,
+                                   ::SetFileInformationByHandle,
+                                   ::CloseHandle};
 WalkerPlatform calls = kRealCalls;
 
 // One open listing, closed through the seam on every path.
@@ -75,7 +87,107 @@ bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-// A depth-first walk without recursion: one level per open listing, so that
+// A handle closed through the seam on every path.
+class SeamHandle {
+ public:
+  SeamHandle() = default;
+  SeamHandle(const SeamHandle&) = delete;
+  SeamHandle& operator=(const SeamHandle&) = delete;
+  ~SeamHandle() { Close(); }
+  HANDLE get() const { return handle_; }
+  HANDLE* put() {
+    Close();
+    return &handle_;
+  }
+  void Close() {
+    if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) calls.closeHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// What the walk needs of one listed entry.
+struct ListedEntry {
+  std::wstring name;
+  DWORD attributes = 0;
+  DWORD reparseTag = 0;  // 0 where the listing leaves it unfilled (Wine)
+  uint64_t fileId = 0;
+  uint64_t size = 0;
+};
+
+// Entries read through a folder's handle, a buffer of them at a time.
+class HandleListing {
+ public:
+  // Starts over from the first entry; the next Next() asks again.
+  void Restart() {
+    restart_ = true;
+    offset_ = kNone;
+  }
+  // False at the end (ERROR_NO_MORE_FILES, or ERROR_FILE_NOT_FOUND when
+  // there was nothing at all) or on failure, with the last error set.
+  bool Next(HANDLE folder, ListedEntry* entry) {
+    if (offset_ == kNone || Current().NextEntryOffset == 0) {
+      if (!Fill(folder)) return false;
+    } else {
+      offset_ += Current().NextEntryOffset;
+    }
+    const FILE_ID_BOTH_DIR_INFO& info = Current();
+    entry->name.assign(info.FileName, info.FileNameLength / sizeof(wchar_t));
+    entry->attributes = info.FileAttributes;
+    // The listing keeps a reparse point's tag where extended attributes'
+    // size would be.
+    entry->reparseTag = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? info.EaSize : 0;
+    entry->fileId = static_cast<uint64_t>(info.FileId.QuadPart);
+    entry->size = static_cast<uint64_t>(info.EndOfFile.QuadPart);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  bool Fill(HANDLE folder) {
+    const FILE_INFO_BY_HANDLE_CLASS kind = restart_ ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
+    restart_ = false;
+    offset_ = kNone;
+    if (!calls.getFileInformationByHandleEx(folder, kind, buffer_, sizeof(buffer_))) return false;
+    offset_ = 0;
+    return true;
+  }
+  const FILE_ID_BOTH_DIR_INFO& Current() const {
+    return *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(reinterpret_cast<const BYTE*>(buffer_) + offset_);
+  }
+
+  // Aligned for the entries' 64-bit fields; room for a few hundred names.
+  LONGLONG buffer_[8192 / sizeof(LONGLONG)];
+  size_t offset_ = kNone;
+  bool restart_ = true;
+};
+
+bool LinkHandle(HANDLE handle, DWORD attributes) {
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!calls.getFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag))) tag.ReparseTag = 0;
+  return IsLinkEntryData(attributes, tag.ReparseTag);
+}
+
+// The open entry's file id and attributes; false with the last error set.
+bool ReadEntry(HANDLE handle, uint64_t* fileId, DWORD* attributes) {
+  FILE_BASIC_INFO basic;
+  if (!calls.getFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic))) return false;
+  const DWORD error = calls.fileIdOf(handle, fileId);
+  if (error != ERROR_SUCCESS) {
+    ::SetLastError(error);
+    return false;
+  }
+  *attributes = basic.FileAttributes;
+  return true;
+}
+
+// Access to open a folder to list it and to check what it is.
+constexpr DWORD kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+// A depth-first walk without recursion: one level per open folder, so that
 // the depth of a tree costs heap, never stack.
 class Walk {
  public:
@@ -86,38 +198,51 @@ class Walk {
  private:
   struct Level {
     size_t length;  // of path_ while at this level
-    Listing listing;
-    bool filePass;
-    bool advance;  // the entry in entry_ is used: read the next one first
-    bool ended;    // the listing had nothing at all to show
+    SeamHandle folder;
+    uint64_t listedId = 0;  // the folder's file id in its parent's listing
+    HandleListing listing;
+    bool filePass = false;
+    bool any = false;  // the current pass has shown an entry
+    bool mayDelete = true;  // opened with the right to delete, if asked
   };
-  int32_t Enter();
+  // How an opened folder compares with what its parent's listing showed.
+  enum class Opened { Folder, Link, Failed };
+  int32_t EnterOwn();
+  int32_t EnterSub();
+  Opened Check(Level& level, const uint64_t* listedId, DWORD* error);
   int32_t Step();
   int32_t EndOfListing(DWORD error);
   int32_t Unlisted(DWORD error);
-  bool OpenListing(Level& level, DWORD* error);
   int32_t Visit(int32_t kind) { return options_.visit(path_.c_str(), kind, options_.context); }
-  void Append(const wchar_t* name) { AppendName(&path_, name); }
+  // The entry at path_, in parent (none: the walk's own folder), with the
+  // file id its parent's listing gave.
+  void Place(const Level* parent, uint64_t listedId) {
+    if (!options_.place) return;
+    WalkPlace& place = *options_.place;
+    place = WalkPlace();
+    if (!parent) return;
+    place.folder = parent->folder.get();
+    // A root's own separator stands for the one a name is joined with.
+    size_t start = parent->length;
+    if (start < path_.size() && path_[start] == L'\\') ++start;
+    place.name = path_.c_str() + start;
+    place.nameLength = static_cast<uint32_t>(path_.size() - start);
+    place.listed = {volumeSerial_, listedId};
+  }
+  Level* Parent() { return levels_.empty() ? nullptr : levels_.back().get(); }
+  void Append(const std::wstring& name) { AppendName(&path_, name.c_str()); }
 
   const WalkOptions& options_;
   const std::vector<std::wstring> masks_;
   std::wstring path_;
   // Levels are held by pointer: a listing must not move while it is open.
   std::vector<std::unique_ptr<Level>> levels_;
-  WIN32_FIND_DATAW entry_ = {};
+  ListedEntry entry_;
+  // Of the walk's own folder. Every folder below is opened relative to it
+  // and checked for reparse points, so that no other volume is reached
+  // (one is mounted only at a reparse point).
+  uint32_t volumeSerial_ = 0;
 };
-
-bool Walk::OpenListing(Level& level, DWORD* error) {
-  const std::wstring pattern = JoinName(path_, L"*");
-  level.advance = false;
-  level.ended = false;
-  if (level.listing.Open(pattern.c_str(), &entry_)) return true;
-  *error = LastErrorOrFailure();
-  // Nothing at all to list, not even "." (a drive's root): an empty folder.
-  if (*error != ERROR_FILE_NOT_FOUND) return false;
-  level.ended = true;
-  return true;
-}
 
 int32_t Walk::Unlisted(DWORD error) {
   TRACE_FAILURE(ResultFromError(error));
@@ -125,52 +250,114 @@ int32_t Walk::Unlisted(DWORD error) {
   return Visit(EntryUnlisted);
 }
 
-int32_t Walk::Enter() {
+// The handle's own attributes decide, and for a subfolder its file id
+// against the listing: Wine follows a host link even when asked for the
+// link itself, but then the file id is the target's.
+Walk::Opened Walk::Check(Level& level, const uint64_t* listedId, DWORD* error) {
+  DWORD attributes = 0;
+  uint64_t fileId = 0;
+  if (!ReadEntry(level.folder.get(), &fileId, &attributes)) {
+    *error = LastErrorOrFailure();
+    return Opened::Failed;
+  }
+  if (LinkHandle(level.folder.get(), attributes)) return Opened::Link;
+  if (listedId && *listedId != fileId) {
+    TRACE_FAILURE(ResultFromError(ERROR_FILE_INVALID));
+    return Opened::Link;
+  }
+  return Opened::Folder;
+}
+
+int32_t Walk::EnterOwn() {
   auto level = std::make_unique<Level>();
   level->length = path_.size();
   level->filePass = options_.recurse == 0;
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (options_.followOwnLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  *level->folder.put() = calls.createFile(path_.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+  Place(nullptr, 0);
+  if (level->folder.get() == INVALID_HANDLE_VALUE) return Unlisted(LastErrorOrFailure());
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!calls.getFileInformationByHandle(level->folder.get(), &information)) return Unlisted(LastErrorOrFailure());
+  volumeSerial_ = information.dwVolumeSerialNumber;
   DWORD error = ERROR_SUCCESS;
-  if (!OpenListing(*level, &error)) return Unlisted(error);
+  const Opened opened = Check(*level, nullptr, &error);
+  if (opened == Opened::Failed) return Unlisted(error);
+  if (opened == Opened::Link && !options_.followOwnLink) return Visit(EntryLink);
+  levels_.push_back(std::move(level));
+  return 0;
+}
+
+int32_t Walk::EnterSub() {
+  Level& parent = *levels_.back();
+  auto level = std::make_unique<Level>();
+  level->length = path_.size();
+  level->listedId = entry_.fileId;
+  const wchar_t* name = path_.c_str() + parent.length + 1;
+  const uint32_t length = static_cast<uint32_t>(path_.size() - parent.length - 1);
+  const DWORD options = kOpenDirectory | kOpenReparsePoint | kOpenForBackup;
+  DWORD error = calls.openAt(parent.folder.get(), name, length, kListAccess | (options_.openToRemove ? DELETE : 0),
+                             options, level->folder.put());
+  // A folder the user may list but not delete is still walked; its own
+  // removal then fails by name, and is counted.
+  if (error == ERROR_ACCESS_DENIED && options_.openToRemove) {
+    level->mayDelete = false;
+    error = calls.openAt(parent.folder.get(), name, length, kListAccess, options, level->folder.put());
+  }
+  Place(&parent, level->listedId);
+  if (error != ERROR_SUCCESS) return Unlisted(error);
+  DWORD checkError = ERROR_SUCCESS;
+  const Opened opened = Check(*level, &level->listedId, &checkError);
+  if (opened == Opened::Failed) return Unlisted(checkError);
+  if (opened == Opened::Link) return Visit(EntryLink);
   levels_.push_back(std::move(level));
   return 0;
 }
 
 int32_t Walk::EndOfListing(DWORD error) {
   Level& level = *levels_.back();
-  level.listing.Close();
+  // Nothing at all to list, not even "." (a drive's root): an empty folder.
+  if (error == ERROR_FILE_NOT_FOUND && !level.any) error = ERROR_NO_MORE_FILES;
   if (error == ERROR_NO_MORE_FILES && !level.filePass) {
     level.filePass = true;
-    if (OpenListing(level, &error)) return 0;
-  } else if (error == ERROR_NO_MORE_FILES) {
-    levels_.pop_back();
-    return Visit(EntryFolderDone);
+    level.any = false;
+    level.listing.Restart();
+    return 0;
   }
+  // A subfolder opened for its removal stays open for its visit, which
+  // removes it through this handle; any other is closed first, so that it
+  // can be removed by name.
+  std::unique_ptr<Level> done = std::move(levels_.back());
   levels_.pop_back();
+  const bool held = options_.openToRemove && done->mayDelete && !levels_.empty() && error == ERROR_NO_MORE_FILES;
+  if (!held) done->folder.Close();
+  Place(Parent(), done->listedId);
+  if (held && options_.place) options_.place->entry = done->folder.get();
+  if (error == ERROR_NO_MORE_FILES) return Visit(EntryFolderDone);
   return Unlisted(error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error);
 }
 
 int32_t Walk::Step() {
   Level& level = *levels_.back();
   path_.resize(level.length);
-  if (level.ended) return EndOfListing(ERROR_NO_MORE_FILES);
-  if (level.advance && !level.listing.Next(&entry_)) return EndOfListing(::GetLastError());
-  level.advance = true;
-  const bool folder = (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (IsDotEntry(entry_.cFileName) || folder == level.filePass) return 0;
-  if (!folder && !Matches(entry_.cFileName, masks_, options_.include)) return 0;
+  if (!level.listing.Next(level.folder.get(), &entry_)) return EndOfListing(::GetLastError());
+  level.any = true;
+  const bool folder = (entry_.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (IsDotEntry(entry_.name.c_str()) || folder == level.filePass) return 0;
+  if (!folder && !Matches(entry_.name.c_str(), masks_, options_.include)) return 0;
   // A link is handed over as such, so that the caller removes the link and
   // nothing of what it points to.
-  const bool link = IsLinkEntryData(entry_.dwFileAttributes, entry_.dwReserved0);
-  Append(entry_.cFileName);
+  const bool link = IsLinkEntryData(entry_.attributes, entry_.reparseTag);
+  Append(entry_.name);
+  if (folder && !link) return EnterSub();
+  Place(&level, entry_.fileId);
   if (link) return Visit(EntryLink);
-  if (folder) return Enter();
-  if (options_.fileSize)
-    *options_.fileSize = (static_cast<uint64_t>(entry_.nFileSizeHigh) << 32) | entry_.nFileSizeLow;
+  if (options_.fileSize) *options_.fileSize = entry_.size;
   return Visit(EntryFile);
 }
 
 int32_t Walk::Run() {
-  int32_t result = Enter();
+  int32_t result = EnterOwn();
   while (result == 0 && !levels_.empty()) result = Step();
   return result;
 }
@@ -207,6 +394,61 @@ int32_t RemoveLinkEntry(const wchar_t* path) {
   const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? calls.removeDirectory(path) : calls.deleteFile(path);
   if (!removed) TRACE_FAILURE(ResultFromError(::GetLastError()));
   return removed ? 1 : 0;
+}
+
+namespace {
+
+// Opens the entry at place to remove it: its own handle, never what a link
+// points to where the system can tell.
+DWORD OpenToRemove(const WalkPlace& place, int32_t kind, SeamHandle* entry) {
+  DWORD options = kOpenReparsePoint | kOpenForBackup;
+  if (kind == EntryFile) options |= 0x00000040;  // FILE_NON_DIRECTORY_FILE
+  if (kind == EntryFolderDone) options |= kOpenDirectory;
+  return calls.openAt(static_cast<HANDLE>(place.folder), place.name, place.nameLength, DELETE | FILE_READ_ATTRIBUTES,
+                      options, entry->put());
+}
+
+// Whether the opened entry may go: a link only as its own handle (where the
+// system followed it, removing through the handle would remove the target),
+// anything else only while it is the entry the listing showed.
+DWORD MayRemove(const WalkPlace& place, int32_t kind, HANDLE entry) {
+  uint64_t fileId = 0;
+  const DWORD error = calls.fileIdOf(entry, &fileId);
+  if (error != ERROR_SUCCESS) return error;
+  // Wine's handle of a listed host link is its target's, with the same id.
+  if (kind != EntryLink && fileId == place.listed.fileId) return ERROR_SUCCESS;
+  FILE_BASIC_INFO basic;
+  if (!calls.getFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof(basic))) return LastErrorOrFailure();
+  if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ERROR_SUCCESS;
+  return kind == EntryLink ? ERROR_CANT_ACCESS_FILE : ERROR_FILE_INVALID;
+}
+
+}  // namespace
+
+int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  // A folder the walk held from its check to here is what was listed.
+  if (place.entry) {
+    if (calls.setFileInformationByHandle(static_cast<HANDLE>(place.entry), FileDispositionInfo, &disposition,
+                                         sizeof(disposition)))
+      return 1;
+    ::SetLastError(LastErrorOrFailure());
+    return 0;
+  }
+  SeamHandle entry;
+  DWORD error = OpenToRemove(place, kind, &entry);
+  if (error == ERROR_SUCCESS) error = MayRemove(place, kind, entry.get());
+  if (error == ERROR_SUCCESS &&
+      !calls.setFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof(disposition)))
+    error = LastErrorOrFailure();
+  // The caller counts and traces a failure.
+  if (error != ERROR_SUCCESS) {
+    ::SetLastError(error);
+    return 0;
+  }
+  // The entry goes when its last handle closes.
+  entry.Close();
+  return 1;
 }
 
 bool IsEmptyFolder(const wchar_t* path) {

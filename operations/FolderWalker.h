@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "erase/FileIdentity.h"
 #include "operations/PathNames.h"
 
 // What a visit call is about.
@@ -17,6 +18,21 @@ enum EntryKind : int32_t {
                         // as done: it may still hold entries.
   EntryLink = 3,        // a link to a folder or a selected link to a file: to be
                         // removed as a link, never followed
+};
+
+// Where a visited entry sits: its folder, open by handle for the length of
+// the visit, and the identity that folder's listing gave the entry. Entries
+// of the walk's own folder level and the walk's own folder have a folder;
+// the walk's own folder itself has none (folder null): it is known by its
+// path alone.
+struct WalkPlace {
+  void* folder = nullptr;  // the parent's HANDLE, open during the visit
+  // A subfolder's own HANDLE at its done visit when the walk opened it for
+  // removal (WalkOptions::openToRemove), held since its check; else null.
+  void* entry = nullptr;
+  const wchar_t* name = nullptr;
+  uint32_t nameLength = 0;
+  FileIdentity listed;
 };
 
 // (path, kind, context) -> 0 to go on; any other value stops the walk,
@@ -32,6 +48,16 @@ struct WalkOptions {
   // Where the walker puts each file's size as its listing reports it, just
   // before the file's visit; none: not wanted.
   uint64_t* fileSize = nullptr;
+  // Where the walker puts each entry's place just before its visit; none:
+  // not wanted.
+  WalkPlace* place = nullptr;
+  // Non-zero: a walk's own folder that is a link is walked where it points
+  // (Clean works in the folder the user sees). Otherwise it is reported as a
+  // link and not entered.
+  int32_t followOwnLink = 0;
+  // Non-zero: subfolders are opened with the right to delete them and held
+  // open for their done visit (WalkPlace::entry).
+  int32_t openToRemove = 0;
 };
 
 // Visits the selected files of `folder` and, with recurse, its subfolders'
@@ -40,9 +66,12 @@ struct WalkOptions {
 // rest of the tree, so its ancestors are still reported done. 0 at the end,
 // or the first non-zero visit result. A directory that is a link (junction,
 // symbolic link) is never descended into: like a selected file that is a
-// link, it is reported as a link, so that only the link goes. The listing
-// tells, so no entry is looked up again. Paths are joined with "\", which a
-// root's own separator stands for.
+// link, it is reported as a link, so that only the link goes.
+// Every folder is opened by handle, relative to its parent's handle, and
+// listed through that handle. A subfolder whose opened handle is a link, or
+// is not the folder its parent's listing showed (another file id: it was
+// swapped after the listing), is reported as a link and never entered.
+// Paths are joined with "\", which a root's own separator stands for.
 int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 
 // Non-zero when the bare file name `name` is selected by the mask list
@@ -74,3 +103,12 @@ int32_t RemoveLinkEntry(const wchar_t* path);
 // false with the last error set: ERROR_DIR_NOT_EMPTY, or why it cannot be
 // listed.
 bool IsEmptyFolder(const wchar_t* path);
+
+// Removes the entry at `place` through its own handle: the one the walk
+// holds (WalkPlace::entry), or one opened relative to its folder's handle.
+// A link goes as the link alone: its handle must be the link's own, which
+// Wine does not give for host links (then nothing is removed). A file or
+// an emptied folder goes only while it is still the entry the listing
+// showed. Non-zero on success; else the last error says why
+// (ERROR_FILE_INVALID: the name now holds something else).
+int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind);

@@ -7,6 +7,7 @@
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Text.h"
 #include "resources/ResourceIds.h"
 
@@ -34,34 +35,48 @@ bool Recycle(const wchar_t* path, bool folder, Result* code) {
 
 // Erases one file. A file with other hard links keeps its data for those
 // names: only this name goes, which frees no space, and the trace says so.
+// Where the walk placed the file in its folder, the passes go only to the
+// file the listing showed, and the name is removed there.
 bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
-  const int32_t outcome = EraseAndDelete(path, operation.settings.EraseMethod, &ReportPass, &operation);
+  const WalkPlace& place = operation.listedPlace;
+  const uint32_t method = operation.settings.EraseMethod;
+  const int32_t outcome = place.folder ? EraseListedFile(path, place.listed, method, &ReportPass, &operation)
+                                       : EraseAndDelete(path, method, &ReportPass, &operation);
   if (outcome == EraseNameOnly) {
     *nameOnly = true;
     TRACE_FAILURE(kResultOtherNames);
   }
-  return outcome != EraseFailed;
+  if (outcome == EraseFailed) return false;
+  return !place.folder || RemoveEntryAt(place, EntryFile) != 0;
 }
 
 // Removes one entry as the mode asks. Returns false with the failure's code
 // in *code; a link is always removed as a link, so that nothing it points to
 // is recycled, overwritten or deleted. *nameOnly is set when a name went but
-// the data stays for other names.
-bool RemoveEntry(FolderOperation& operation, const wchar_t* path, bool folder, bool link, Result* code,
+// the data stays for other names. An entry the walk placed in its open
+// folder is removed there, through its own handle; the walk's own folder by
+// its path.
+bool RemoveEntry(FolderOperation& operation, const wchar_t* path, int32_t kind, bool folder, Result* code,
                  bool* nameOnly) {
   const WalkerPlatform& calls = WalkerCalls();
+  const bool link = kind == EntryLink;
+  const bool placed = operation.listedPlace.folder != nullptr;
   BOOL removed = FALSE;
-  if (link)
+  if (link && placed)
+    removed = RemoveEntryAt(operation.listedPlace, EntryLink);
+  else if (link)
     removed = RemoveLinkEntry(path);
   else if (operation.mode == ModeRecycle)
     return Recycle(path, folder, code);
+  else if (operation.mode == ModeErase && !folder)
+    removed = Erase(operation, path, nameOnly);
+  else if (placed)
+    removed = RemoveEntryAt(operation.listedPlace, kind);
   else if (folder)
     removed = calls.removeDirectory(path);
-  else if (operation.mode == ModeErase)
-    removed = Erase(operation, path, nameOnly);
   else
     removed = calls.deleteFile(path);
-  if (!removed) *code = ResultFromError(::GetLastError());
+  if (!removed) *code = ResultFromError(LastErrorOrFailure());
   return removed != FALSE;
 }
 
@@ -108,7 +123,7 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
 
   Result code = kResultOk;
   bool nameOnly = false;
-  const bool removed = RemoveEntry(operation, path, folder, link, &code, &nameOnly);
+  const bool removed = RemoveEntry(operation, path, kind, folder, &code, &nameOnly);
   if (folder) {
     if (removed) {
       ++operation.foldersRemoved;
@@ -156,8 +171,12 @@ void WorkerMain(FolderOperation& operation) {
   options.visit = &VisitEntry;
   options.context = &operation;
   options.fileSize = &operation.listedSize;
+  options.place = &operation.listedPlace;
+  options.followOwnLink = operation.mode == ModeClean;
+  options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
   for (const std::wstring& selected : operation.folders) {
     const std::wstring folder = ExtendedPath(selected);
+    operation.listedPlace = WalkPlace();
     // A selected folder that is itself a link is deleted as the link alone:
     // walking it would delete what it points to. Clean works inside the
     // folder the user sees, so it goes through.

@@ -367,3 +367,38 @@ TEST(EraseHardLinks, LinkCountFromTheHandleDecides) {
 }
 
 }  // namespace
+
+namespace {
+
+FileIdentity IdentityOfFile(const std::string& path) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION information = {};
+  ::GetFileInformationByHandle(file, &information);
+  ::CloseHandle(file);
+  return {information.dwVolumeSerialNumber,
+          (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+}  // namespace
+
+// A name that no longer holds the file its listing showed (replaced since,
+// or reached through a folder swapped above it) is never written, and its
+// name is left for the caller.
+TEST(EraseListed, WritesOnlyTheFileTheListingShowedAndLeavesTheName) {
+  TempFolder temp;
+  const std::string file = temp.MakeFile("listed.bin", Content(500));
+  const std::string other = temp.MakeFile("other.bin", "other");
+  const FileIdentity listed = IdentityOfFile(file);
+  ASSERT_NE(listed, IdentityOfFile(other));
+
+  Passes passes;
+  ::SetLastError(0);
+  EXPECT_EQ(EraseFailed, EraseListedFile(Wide(other).c_str(), listed, ZeroPass, &Passes::Callback, &passes));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_INVALID), ::GetLastError());
+  EXPECT_EQ("other", ReadFileBytes(other)) << "nothing written";
+  EXPECT_TRUE(passes.seen.empty());
+
+  EXPECT_EQ(EraseOverwritten, EraseListedFile(Wide(file).c_str(), listed, ZeroPass, &Passes::Callback, &passes));
+  EXPECT_EQ(std::string(500, '\0'), ReadFileBytes(file)) << "overwritten, and the name left in place";
+}

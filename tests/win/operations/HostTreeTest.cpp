@@ -51,6 +51,8 @@ struct WorkerLike {
 
   int32_t Walk(const std::wstring& folder, int32_t recurse, const char* masks) {
     WalkOptions options{recurse, 1, masks, &WorkerLike::Visit, this, &operation.listedSize};
+    options.place = &operation.listedPlace;
+    options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
     return WalkFolder(ExtendedPath(folder).c_str(), options);
   }
   static int32_t Visit(const wchar_t* path, int32_t kind, void* context) {

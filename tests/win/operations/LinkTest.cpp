@@ -7,6 +7,8 @@
 
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
+#include "operations/OpenAt.h"
+#include "operations/WalkerPlatform.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace testing_support;
@@ -24,30 +26,44 @@ std::string UnixName(UnixNameFn unixName, const std::string& path) {
   return result;
 }
 
-// A host symbolic link, as a user of the Unix side would make one: Wine
-// cannot create links itself, so the call goes straight to the kernel of
-// this Wine process (symlink: 83 for i386, 88 for x86_64). False where that
-// is not possible.
-bool MakeHostLink(const std::string& target, const std::string& link) {
+// A system call of this Wine process's kernel on two host names: Wine
+// cannot create links itself, and renames a host link's target where asked
+// to rename the link. False where that is not possible.
+bool HostCall(long number32, long number64, const std::string& first, const std::string& second) {
 #if defined(__i386__) || defined(__x86_64__)
   auto unixName = reinterpret_cast<UnixNameFn>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!unixName) return false;
-  const std::string from = UnixName(unixName, target), to = UnixName(unixName, link);
+  const std::string from = UnixName(unixName, first), to = UnixName(unixName, second);
   if (from.empty() || to.empty()) return false;
   long result = -1;
 #if defined(__i386__)
-  __asm__ volatile("int $0x80" : "=a"(result) : "a"(83), "b"(from.c_str()), "c"(to.c_str()) : "memory");
+  (void)number64;
+  __asm__ volatile("int $0x80" : "=a"(result) : "a"(number32), "b"(from.c_str()), "c"(to.c_str()) : "memory");
 #else
-  __asm__ volatile("syscall" : "=a"(result) : "a"(88L), "D"(from.c_str()), "S"(to.c_str()) : "rcx", "r11", "memory");
+  (void)number32;
+  __asm__ volatile("syscall"
+                   : "=a"(result)
+                   : "a"(number64), "D"(from.c_str()), "S"(to.c_str())
+                   : "rcx", "r11", "memory");
 #endif
   return result == 0;
 #else
-  (void)target;
-  (void)link;
+  (void)number32;
+  (void)number64;
+  (void)first;
+  (void)second;
   return false;
 #endif
 }
+
+// A host symbolic link, as a user of the Unix side would make one (symlink:
+// 83 for i386, 88 for x86_64).
+bool MakeHostLink(const std::string& target, const std::string& link) { return HostCall(83, 88, target, link); }
+
+// A host rename, which moves a link itself (rename: 38 for i386, 82 for
+// x86_64). The target path must not exist yet.
+bool HostRename(const std::string& from, const std::string& to) { return HostCall(38, 82, from, to); }
 
 LRESULT CALLBACK Ignore(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcA(window, message, wParam, lParam);
@@ -120,5 +136,112 @@ TEST(LinkedFolders, ASelectedFolderThatIsALinkIsRemovedAsTheLinkAlone) {
     // Windows the link goes. Either way the target keeps every file.
     RunOver(tree, mode, Settings(), tree.link);
     EXPECT_TRUE(Exists(tree.temp.Sub("F\\own.tmp"))) << mode;
+  }
+}
+
+namespace {
+
+// A subfolder swapped while the walk runs: the first of A and B that the
+// walk opens is moved aside just before its opening, after its parent's
+// listing showed it, and `replacement` takes its name: a host link to a
+// folder outside the selection, or such a folder itself.
+struct SwappedTree {
+  TempFolder temp{"s"};
+  std::string selected = temp.MakeFolder("F");
+  std::string outsideFile;  // where the outside folder's file is after the swap
+  std::string replacement;
+  std::wstring swappedName;
+  DWORD swapError = ERROR_SUCCESS;
+  static SwappedTree* current;
+  bool link_ = false;
+
+  explicit SwappedTree(bool link) {
+    temp.MakeFolder("F\\A");
+    temp.MakeFolder("F\\B");
+    temp.MakeFolder("T");
+    temp.MakeFile("F\\A\\a.tmp", "a");
+    temp.MakeFile("F\\B\\b.tmp", "b");
+    outsideFile = temp.MakeFile("T\\precious.tmp", "precious");
+    replacement = temp.Sub("T");
+    if (link) {
+      replacement = temp.Sub("outlink");
+      if (!MakeHostLink(temp.Sub("T"), replacement)) replacement.clear();
+    }
+    link_ = link;
+    current = this;
+    WalkerCalls().openAt = &SwapFirst;
+  }
+  ~SwappedTree() {
+    WalkerCalls() = RealWalkerCalls();
+    current = nullptr;
+  }
+  static DWORD SwapFirst(HANDLE folder, const wchar_t* name, uint32_t length, DWORD access, DWORD options,
+                         HANDLE* opened) {
+    SwappedTree& self = *current;
+    const std::wstring entry(name, length);
+    if (self.swappedName.empty() && (options & kOpenDirectory) && (entry == L"A" || entry == L"B")) {
+      self.swappedName = entry;
+      const std::string place = self.selected + "\\" + std::string(entry.begin(), entry.end());
+      if (!::MoveFileA(place.c_str(), self.temp.Sub("aside").c_str())) self.swapError = ::GetLastError();
+      // Wine's MoveFileW of a host link moves what it points to.
+      const bool moved =
+          self.link_ ? HostRename(self.replacement, place) : ::MoveFileA(self.replacement.c_str(), place.c_str());
+      if (!moved) self.swapError = self.link_ ? ERROR_CALL_NOT_IMPLEMENTED : ::GetLastError();
+      if (!self.link_) self.outsideFile = place + "\\precious.tmp";
+    }
+    return RealWalkerCalls().openAt(folder, name, length, access, options, opened);
+  }
+};
+SwappedTree* SwappedTree::current = nullptr;
+
+OperationCounts RunSwapped(SwappedTree& tree, OperationMode mode) {
+  Settings settings;
+  settings.EraseMethod = 0;
+  settings.CleanSubfolders = 1;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = &Ignore;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VarnokeSwapTestSink";
+  ::RegisterClassA(&windowClass);
+  const HWND sink = ::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      windowClass.hInstance, nullptr);
+  SelectedFolders folders{wide_tree::W(tree.selected)};
+  FolderOperation operation(settings, folders, mode);
+  operation.window = sink;
+  WorkerMain(operation);
+  ::DestroyWindow(sink);
+  return operation.Counts();
+}
+
+void ExpectSwapHarmless(SwappedTree& tree, OperationMode mode) {
+  const OperationCounts counts = RunSwapped(tree, mode);
+  ASSERT_FALSE(tree.swappedName.empty()) << mode;
+  ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), tree.swapError) << mode;
+  EXPECT_EQ("precious", ReadFileBytes(tree.outsideFile)) << mode;
+  const std::string other = tree.swappedName == L"A" ? "F\\B\\b.tmp" : "F\\A\\a.tmp";
+  EXPECT_FALSE(Exists(tree.temp.Sub(other))) << mode << ": the folder that stayed is walked";
+  const std::string aside = tree.swappedName == L"A" ? "aside\\a.tmp" : "aside\\b.tmp";
+  EXPECT_TRUE(Exists(tree.temp.Sub(aside))) << mode << ": moved after the listing, not seen";
+  // The name now holding the outside folder stays, and so does the
+  // selected folder around it: both are counted.
+  if (mode != ModeClean) {
+    EXPECT_LE(1u, counts.folderErrors) << mode;
+  }
+}
+
+}  // namespace
+
+TEST(LinkedFolders, AFolderSwappedForAnOutsideFolderAfterItsListingIsNeverEntered) {
+  for (OperationMode mode : {ModeDelete, ModeErase, ModeRecycle, ModeClean}) {
+    SwappedTree tree(false);
+    ExpectSwapHarmless(tree, mode);
+  }
+}
+
+TEST(LinkedFolders, AFolderSwappedForAHostLinkAfterItsListingIsNeverEntered) {
+  for (OperationMode mode : {ModeDelete, ModeErase, ModeRecycle, ModeClean}) {
+    SwappedTree tree(true);
+    if (tree.replacement.empty()) GTEST_SKIP() << "no host links here (the symlink system call failed)";
+    ExpectSwapHarmless(tree, mode);
   }
 }

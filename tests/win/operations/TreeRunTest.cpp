@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "FakeListing.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
+#include "operations/OpenAt.h"
 #include "operations/RecyclePath.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
@@ -283,90 +285,26 @@ TEST(TreeRun, RecycleOfPathsPastMaxPathKeepsThemAndCountsThem) {
   EXPECT_FALSE(ExistsW(top + L"\\f.txt"));
 }
 
-namespace {
-
-// A tree in memory behind the walker's table: folders by path, each with
-// its entries; removals are recorded and take the entry away.
-struct MemoryTree {
-  std::map<std::wstring, std::vector<std::pair<std::wstring, DWORD>>> folders;
-  std::vector<std::wstring> removed;
-  static MemoryTree* current;
-
-  MemoryTree() {
-    current = this;
-    WalkerCalls() = {&FindFirst, &FindNext, &Close, &Attributes, &Remove, &Remove};
-  }
-  ~MemoryTree() {
-    WalkerCalls() = RealWalkerCalls();
-    current = nullptr;
-  }
-  struct Listing {
-    const std::vector<std::pair<std::wstring, DWORD>>* entries;
-    size_t next;
-  };
-  static bool Report(Listing* listing, LPWIN32_FIND_DATAW data) {
-    if (listing->next >= listing->entries->size()) {
-      ::SetLastError(ERROR_NO_MORE_FILES);
-      return false;
-    }
-    const auto& entry = (*listing->entries)[listing->next++];
-    lstrcpynW(data->cFileName, entry.first.c_str(), MAX_PATH);
-    data->dwFileAttributes = entry.second;
-    return true;
-  }
-  static HANDLE WINAPI FindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-    std::wstring folder = pattern;
-    const auto found = folder.size() > 2 ? current->folders.find(folder.substr(0, folder.size() - 2)) : current->folders.end();
-    if (folder.compare(folder.size() - 2, 2, L"\\*") != 0 || found == current->folders.end()) {
-      ::SetLastError(ERROR_FILE_NOT_FOUND);
-      return INVALID_HANDLE_VALUE;
-    }
-    auto* listing = new Listing{&found->second, 0};
-    if (!Report(listing, data)) {
-      delete listing;
-      ::SetLastError(ERROR_FILE_NOT_FOUND);
-      return INVALID_HANDLE_VALUE;
-    }
-    return reinterpret_cast<HANDLE>(listing);
-  }
-  static BOOL WINAPI FindNext(HANDLE listing, LPWIN32_FIND_DATAW data) {
-    return Report(reinterpret_cast<Listing*>(listing), data);
-  }
-  static BOOL WINAPI Close(HANDLE listing) {
-    delete reinterpret_cast<Listing*>(listing);
-    return TRUE;
-  }
-  static DWORD WINAPI Attributes(LPCWSTR path) {
-    return current->folders.count(path) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-  }
-  static BOOL WINAPI Remove(LPCWSTR path) {
-    current->removed.push_back(path);
-    return TRUE;
-  }
-};
-MemoryTree* MemoryTree::current = nullptr;
-
-}  // namespace
-
 TEST(TreeRun, PathsOfFiveThousandAndThirtyTwoThousandCharactersReachTheRemovalsWhole) {
   for (const size_t length : {5000u, 32000u}) {
-    MemoryTree tree;
+    engine_test::FakeListing tree;
     const std::wstring top = L"\\\\?\\C:\\chain";
     std::wstring path = top;
     uint32_t levels = 1;
     while (path.size() + 101 + 101 <= length) {
-      tree.folders[path] = {{std::wstring(100, L'n'), FILE_ATTRIBUTE_DIRECTORY}};
+      tree.folders[path].entries = {{std::wstring(100, L'n'), FILE_ATTRIBUTE_DIRECTORY}};
       path += L"\\" + std::wstring(100, L'n');
       ++levels;
     }
     const std::wstring name(length - path.size() - 1, L'f');
-    tree.folders[path] = {{name, FILE_ATTRIBUTE_ARCHIVE}};
+    tree.folders[path].entries = {{name, FILE_ATTRIBUTE_ARCHIVE}};
     WorkerRun run(ModeDelete);
     run.folders = {top};
     ExpectCounts(run.Go(), 1, levels, 0, 0);
-    ASSERT_FALSE(tree.removed.empty());
-    EXPECT_EQ(length, tree.removed.front().size()) << "the file's path, whole";
-    EXPECT_EQ(path + L"\\" + name, tree.removed.front());
+    ASSERT_EQ(1u, tree.deleted.size());
+    EXPECT_EQ(length, tree.deleted.front().size()) << "the file's path, whole";
+    EXPECT_EQ(path + L"\\" + name, tree.deleted.front());
+    ASSERT_EQ(levels, tree.removed.size());
     EXPECT_EQ(top, tree.removed.back());
   }
 }
@@ -389,14 +327,14 @@ TEST(TreeRun, ATreeAHundredLevelsDeepIsErased) {
 
 namespace {
 
-// A real tree whose folder "locked" cannot be listed, as a folder the user
-// may not read: listings of it fail through the walker's seam.
-HANDLE WINAPI DeniedListing(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-  if (std::wcsstr(pattern, L"\\locked\\*")) {
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
+// A real tree whose folder "locked" cannot be opened for its listing, as a
+// folder the user may not read: its opening fails through the walker's seam.
+DWORD DeniedListing(HANDLE folder, const wchar_t* name, uint32_t length, DWORD access, DWORD options, HANDLE* opened) {
+  if (std::wstring(name, length) == L"locked" && (options & kOpenDirectory)) {
+    *opened = INVALID_HANDLE_VALUE;
+    return ERROR_ACCESS_DENIED;
   }
-  return RealWalkerCalls().findFirstFile(pattern, data);
+  return RealWalkerCalls().openAt(folder, name, length, access, options, opened);
 }
 
 struct DeniedTree {
@@ -407,7 +345,7 @@ struct DeniedTree {
     MakeFileW(selected + L"\\A\\x.txt");
     MakeFileW(selected + L"\\locked\\secret.txt", "secret");
     MakeFileW(selected + L"\\Z\\z.txt");
-    WalkerCalls().findFirstFile = &DeniedListing;
+    WalkerCalls().openAt = &DeniedListing;
   }
   ~DeniedTree() { WalkerCalls() = RealWalkerCalls(); }
 };

@@ -227,7 +227,8 @@ TEST(WalkFailures, MissingFolderUnderWine) {
   for (const int32_t recurse : {1, 0}) {
     Recorder recorder;
     EXPECT_EQ(0, recorder.Walk(temp.Sub(L"gone"), recurse));
-    EXPECT_EQ((Visits{{temp.Sub(L"gone"), EntryUnlisted, ERROR_PATH_NOT_FOUND}}), recorder.visits);
+    EXPECT_EQ((Visits{{temp.Sub(L"gone"), EntryUnlisted, ERROR_FILE_NOT_FOUND}}), recorder.visits)
+        << "the folder's own opening fails";
   }
 }
 
@@ -277,6 +278,93 @@ TEST(WalkLinks, OnlyNameSurrogateReparsePointsAreLinks) {
                     {L"F\\unknown", EntryLink}, {L"F\\symlink", EntryLink}, {L"F", 1}}),
             recorder.visits);
   EXPECT_EQ(0, fake.openNow);
+}
+
+// Folders that changed between their parent's listing and their opening:
+// a swap for a link whose handle says so (Windows), a swap Wine shows only
+// by the file id (the handle is the link's target), and a cloud placeholder
+// whose handle is a reparse point with contents of its own.
+TEST(WalkLinks, AFolderSwappedAfterItsListingIsNeverEntered) {
+  FakeListing fake;
+  fake.folders[L"F"].entries = {{L"J", kDir}, {L"W", kDir}, {L"C", kDir}, {L"a", kFile}};
+  fake.folders[L"F\\J"].entries = {{L"precious.txt", kFile}};
+  fake.attributes[L"F\\J"] = kDirLink;
+  fake.tags[L"F\\J"] = 0xA0000003;
+  fake.folders[L"F\\W"].entries = {{L"precious.txt", kFile}};
+  fake.openedIds[L"F\\W"] = 0x7777;
+  fake.folders[L"F\\C"].entries = {{L"inside.txt", kFile}};
+  fake.attributes[L"F\\C"] = kDirLink;
+  fake.tags[L"F\\C"] = 0x9000001A;
+  Recorder recorder;
+  EXPECT_EQ(0, recorder.Walk(L"F", 1));
+  EXPECT_EQ((Visits{{L"F\\J", EntryLink},
+                    {L"F\\W", EntryLink},
+                    {L"F\\C\\inside.txt", 0},
+                    {L"F\\C", 1},
+                    {L"F\\a", 0},
+                    {L"F", 1}}),
+            recorder.visits);
+  for (const std::wstring& pattern : fake.opened) {
+    EXPECT_NE(L"F\\J\\*", pattern);
+    EXPECT_NE(L"F\\W\\*", pattern);
+  }
+  EXPECT_EQ(0, fake.openNow);
+}
+
+TEST(WalkLinks, TheWalksOwnFolderAsALinkIsEnteredOnlyWhenAsked) {
+  for (const int32_t follow : {0, 1}) {
+    FakeListing fake;
+    fake.folders[L"L"].entries = {{L"x", kFile}};
+    fake.attributes[L"L"] = kDirLink;
+    fake.tags[L"L"] = 0xA000000C;
+    Recorder recorder;
+    WalkOptions options{1, 1, "*", &Recorder::Callback, &recorder};
+    options.followOwnLink = follow;
+    EXPECT_EQ(0, WalkFolder(L"L", options));
+    const Visits expected = follow ? Visits{{L"L\\x", 0}, {L"L", 1}} : Visits{{L"L", EntryLink}};
+    EXPECT_EQ(expected, recorder.visits) << follow;
+  }
+}
+
+// What the visits are told of each entry's place, and the removals through
+// it: a link only through its own handle, anything else only while it is
+// what the listing showed.
+struct Placed {
+  WalkPlace place;
+  std::vector<std::pair<std::wstring, int32_t>> removals;  // name, result
+  std::vector<DWORD> errors;
+  static int32_t Callback(const wchar_t*, int32_t kind, void* context) {
+    Placed& self = *static_cast<Placed*>(context);
+    if (kind == EntryUnlisted || !self.place.folder) return 0;
+    const int32_t removed = RemoveEntryAt(self.place, kind);
+    self.removals.emplace_back(std::wstring(self.place.name, self.place.nameLength), removed);
+    self.errors.push_back(removed ? 0 : ::GetLastError());
+    return 0;
+  }
+};
+
+TEST(WalkLinks, EntriesAreRemovedThroughTheirOwnHandleWhileTheyAreWhatWasListed) {
+  for (const int32_t openToRemove : {0, 1}) {
+    FakeListing fake;
+    fake.folders[L"F"].entries = {{L"S", kDir}, {L"L", kDirLink}, {L"M", kDirLink}, {L"a", kFile}, {L"b", kFile}};
+    fake.folders[L"F\\S"].entries = {{L"c", kFile}};
+    fake.attributes[L"F\\L"] = kDirLink;  // the link's own handle
+    fake.tags[L"F\\L"] = 0xA0000003;
+    fake.attributes[L"F\\M"] = kDir;  // followed, as Wine does for host links
+    fake.openedIds[L"F\\b"] = 0x1234;  // replaced since the listing
+    Placed placed;
+    WalkOptions options{1, 1, "*", &Placed::Callback, &placed};
+    options.place = &placed.place;
+    options.openToRemove = openToRemove;
+    EXPECT_EQ(0, WalkFolder(L"F", options));
+    EXPECT_EQ((std::vector<std::pair<std::wstring, int32_t>>{
+                  {L"c", 1}, {L"S", 1}, {L"L", 1}, {L"M", 0}, {L"a", 1}, {L"b", 0}}),
+              placed.removals);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, ERROR_CANT_ACCESS_FILE, 0, ERROR_FILE_INVALID}), placed.errors);
+    EXPECT_EQ((std::vector<std::wstring>{L"F\\S\\c", L"F\\a"}), fake.deleted);
+    EXPECT_EQ((std::vector<std::wstring>{L"F\\S", L"F\\L"}), fake.removed) << "held " << openToRemove;
+    EXPECT_EQ(0, fake.openNow);
+  }
 }
 
 TEST(WalkLinks, LinkHelpersRemoveTheLinkItself) {

@@ -18,16 +18,27 @@ struct EngineAloneCounts {
   uint32_t folderErrors = 0;
   bool erase = false;
   uint32_t eraseMethod = 0;
+  WalkPlace place;  // of the entry being visited
 };
+
+// Erases the file the listing showed and removes its name where it was
+// listed, or (the walk's own folder level has no folder) by its path.
+inline BOOL EngineAloneErase(const wchar_t* path, const EngineAloneCounts& counts) {
+  if (!counts.place.folder) return EraseAndDelete(path, counts.eraseMethod, nullptr, nullptr) != EraseFailed;
+  if (EraseListedFile(path, counts.place.listed, counts.eraseMethod, nullptr, nullptr) == EraseFailed) return FALSE;
+  return RemoveEntryAt(counts.place, EntryFile);
+}
 
 inline int32_t EngineAloneVisit(const wchar_t* path, int32_t kind, void* context) {
   EngineAloneCounts& counts = *static_cast<EngineAloneCounts*>(context);
   const bool folder = kind != EntryFile;
   BOOL removed = FALSE;
+  const bool placed = counts.place.folder != nullptr;
   if (kind == EntryUnlisted) removed = FALSE;
+  else if (counts.erase && kind == EntryFile) removed = EngineAloneErase(path, counts);
+  else if (placed) removed = RemoveEntryAt(counts.place, kind);
   else if (kind == EntryLink) removed = RemoveLinkEntry(path);
   else if (folder) removed = ::RemoveDirectoryW(path);
-  else if (counts.erase) removed = EraseAndDelete(path, counts.eraseMethod, nullptr, nullptr);
   else removed = ::DeleteFileW(path);
   if (folder) ++(removed ? counts.foldersRemoved : counts.folderErrors);
   else ++(removed ? counts.filesDeleted : counts.fileErrors);
@@ -38,5 +49,7 @@ inline int32_t EngineAloneVisit(const wchar_t* path, int32_t kind, void* context
 // the folder itself; returns the walk's result.
 inline int32_t EngineAloneDelete(const std::wstring& folder, EngineAloneCounts* counts) {
   WalkOptions options{1, 1, "*", &EngineAloneVisit, counts};
+  options.place = &counts->place;
+  options.openToRemove = 1;
   return WalkFolder(ExtendedPath(folder).c_str(), options);
 }
