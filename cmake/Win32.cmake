@@ -20,6 +20,13 @@ target_compile_options(varnoke_core PRIVATE ${VARNOKE_WARNINGS})
 # is reached from its exports.
 target_compile_options(varnoke_core PUBLIC -ffunction-sections -fdata-sections)
 target_link_libraries(varnoke_core PUBLIC ${VARNOKE_SYSTEM_LIBS})
+# Compiled for size, which keeps the module under its limit; the erasure's
+# fill and write loops keep full optimisation, since they must keep up with
+# the disk.
+target_compile_options(varnoke_core PRIVATE -Os)
+set(VARNOKE_FAST ${VARNOKE_PURE} ${VARNOKE_WIN})
+list(FILTER VARNOKE_FAST INCLUDE REGEX "/erase/")
+set_property(SOURCE ${VARNOKE_FAST} APPEND PROPERTY COMPILE_OPTIONS -O2)
 
 # Type library, embedded as TYPELIB 1.
 set(VARNOKE_TLB ${CMAKE_BINARY_DIR}/Varnoke.tlb)

@@ -222,14 +222,17 @@ class Walk {
     place = WalkPlace();
     if (!parent) return;
     place.folder = parent->folder.get();
-    // A root's own separator stands for the one a name is joined with.
-    size_t start = parent->length;
-    if (start < path_.size() && path_[start] == L'\\') ++start;
+    const size_t start = NameStart(parent->length);
     place.name = path_.c_str() + start;
     place.nameLength = static_cast<uint32_t>(path_.size() - start);
     place.listed = {volumeSerial_, listedId};
   }
   Level* Parent() { return levels_.empty() ? nullptr : levels_.back().get(); }
+  // Where the last name of path_ starts, below a folder path of that length:
+  // after the separator it was joined with, or right after a root's own.
+  size_t NameStart(size_t folderLength) const {
+    return folderLength < path_.size() && path_[folderLength] == L'\\' ? folderLength + 1 : folderLength;
+  }
   void Append(const std::wstring& name) { AppendName(&path_, name.c_str()); }
 
   const WalkOptions& options_;
@@ -293,8 +296,9 @@ int32_t Walk::EnterSub() {
   auto level = std::make_unique<Level>();
   level->length = path_.size();
   level->listedId = entry_.fileId;
-  const wchar_t* name = path_.c_str() + parent.length + 1;
-  const uint32_t length = static_cast<uint32_t>(path_.size() - parent.length - 1);
+  const size_t start = NameStart(parent.length);
+  const wchar_t* name = path_.c_str() + start;
+  const uint32_t length = static_cast<uint32_t>(path_.size() - start);
   const DWORD options = kOpenDirectory | kOpenReparsePoint | kOpenForBackup;
   DWORD error = calls.openAt(parent.folder.get(), name, length, kListAccess | (options_.openToRemove ? DELETE : 0),
                              options, level->folder.put());
