@@ -90,6 +90,7 @@ add_custom_command(OUTPUT ${rgs_rows}
           ${rgs_rows_sources} -o ${rgs_rows}
   DEPENDS ${rgs_rows_sources} ${CMAKE_SOURCE_DIR}/installer/RegistryRows.h ${CMAKE_SOURCE_DIR}/server/Registrar.h
           ${CMAKE_SOURCE_DIR}/server/Guids.h ${CMAKE_SOURCE_DIR}/installer/host/windows.h
+          ${CMAKE_SOURCE_DIR}/installer/host/BuildTool.h
   COMMENT "rgs-rows for the build machine")
 
 set(rgs ${CMAKE_SOURCE_DIR}/resources/Varnoke.rgs)
@@ -132,6 +133,7 @@ if(VARNOKE_SIGNS_APPX)
             ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp ${VARNOKE_PACKER_SOURCES} -o ${sparse_pack}
     DEPENDS ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp ${VARNOKE_PACKER_SOURCES} ${VARNOKE_PACKER_HEADERS}
             ${CMAKE_SOURCE_DIR}/server/Guids.h ${CMAKE_SOURCE_DIR}/installer/host/windows.h
+          ${CMAKE_SOURCE_DIR}/installer/host/BuildTool.h
     COMMENT "sparse-pack for the build machine")
   set(logos ${CMAKE_SOURCE_DIR}/resources/package/StoreLogo.png ${CMAKE_SOURCE_DIR}/resources/package/Square150x150Logo.png
       ${CMAKE_SOURCE_DIR}/resources/package/Square44x44Logo.png)

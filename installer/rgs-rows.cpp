@@ -11,26 +11,7 @@
 #include <vector>
 
 #include "installer/RegistryRows.h"
-#include "server/Guids.h"
-
-namespace {
-
-std::string ClassIdText(const GUID& id) {
-  char text[40];
-  std::snprintf(text, sizeof(text), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(id.Data1), id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2],
-                id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
-  return text;
-}
-
-bool ReadFile(const char* path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-}  // namespace
+#include "installer/host/BuildTool.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -38,7 +19,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string script;
-  if (!ReadFile(argv[1], script)) {
+  if (!ReadWholeFile(argv[1], script)) {
     std::fprintf(stderr, "rgs-rows: cannot read %s\n", argv[1]);
     return 1;
   }
@@ -58,7 +39,7 @@ int main(int argc, char** argv) {
   for (const std::string& root : skipped) xml += "  <!-- " + root + " is per user: not part of the package. -->\n";
   xml += "</Include>\n";
   std::string old;
-  if (ReadFile(argv[3], old) && old == xml) return 0;
+  if (ReadWholeFile(argv[3], old) && old == xml) return 0;
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
   out << xml;
   out.close();

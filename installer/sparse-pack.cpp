@@ -11,26 +11,7 @@
 #include <vector>
 
 #include "installer/SparsePackage.h"
-#include "server/Guids.h"
-
-namespace {
-
-std::string ClassIdText(const GUID& id) {
-  char text[40];
-  std::snprintf(text, sizeof(text), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(id.Data1), id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2],
-                id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
-  return text;
-}
-
-bool ReadFile(const std::string& path, Bytes& content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-}  // namespace
+#include "installer/host/BuildTool.h"
 
 int main(int argc, char** argv) {
   if (argc != 7) {
@@ -46,7 +27,7 @@ int main(int argc, char** argv) {
     std::string file = name;
     file = file.substr(file.rfind('\\') + 1);
     PackageFile logo{name, {}};
-    if (!ReadFile(std::string(logoFolder) + "/" + file, logo.content)) {
+    if (!ReadWholeFile(std::string(logoFolder) + "/" + file, logo.content)) {
       std::fprintf(stderr, "sparse-pack: cannot read the logo %s/%s\n", logoFolder, file.c_str());
       return 1;
     }

@@ -150,6 +150,22 @@ class SiteHolder : public IObjectWithSite {
   UniqueCom<IUnknown> site_;
 };
 
+// The root and its sub-commands answer for the same interfaces; the command
+// is the identity.
+template <class Command>
+HRESULT QueryCommand(Command* command, REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IExplorerCommand))
+    *out = static_cast<IExplorerCommand*>(command);
+  else if (IsEqualIID(iid, IID_IObjectWithSite))
+    *out = static_cast<IObjectWithSite*>(command);
+  else
+    return E_NOINTERFACE;
+  command->AddRef();
+  return S_OK;
+}
+
 class RootCommand;
 
 // One command of the table as a sub-command of the root.
@@ -227,18 +243,7 @@ class RootCommand final : public IExplorerCommand, public SiteHolder, private Co
  public:
   RootCommand() { SettingsStore::Load(settings_); }
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IExplorerCommand))
-      *out = static_cast<IExplorerCommand*>(this);
-    else if (IsEqualIID(iid, IID_IObjectWithSite))
-      *out = static_cast<IObjectWithSite*>(this);
-    else
-      return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return QueryCommand(this, iid, out); }
   STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
 
@@ -298,18 +303,7 @@ SubCommand::SubCommand(RootCommand* root, const MenuCommandEntry& entry) : root_
 
 SubCommand::~SubCommand() { root_->Release(); }
 
-STDMETHODIMP SubCommand::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IExplorerCommand))
-    *out = static_cast<IExplorerCommand*>(this);
-  else if (IsEqualIID(iid, IID_IObjectWithSite))
-    *out = static_cast<IObjectWithSite*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
+STDMETHODIMP SubCommand::QueryInterface(REFIID iid, void** out) { return QueryCommand(this, iid, out); }
 
 // "module path,-id": the shell loads the icon from the module's resources.
 STDMETHODIMP SubCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
