@@ -38,3 +38,9 @@ std::wstring ExtendedPath(const std::wstring& path) {
   if (!NeedsBaseFolder(path)) return JoinedExtendedPath(path, std::wstring());
   return JoinedExtendedPath(path, BaseFolderFor(path));
 }
+
+bool IsSelectableFolder(const std::wstring& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}

@@ -90,6 +90,8 @@ CleanMaskSplit SplitCleanMasks(const std::string& value);
 // made absolute against the current folder by joining, not by the system's
 // normalisation.
 std::wstring ExtendedPath(const std::wstring& path);
+// True when `path` (as the shell gave it, at any length) names a folder.
+bool IsSelectableFolder(const std::wstring& path);
 
 // True when the entry at path is a link (a name-surrogate reparse point such
 // as a junction or a symbolic link, to a folder or to a file). Links are

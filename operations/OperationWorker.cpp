@@ -80,13 +80,9 @@ bool RemoveEntry(FolderOperation& operation, const wchar_t* path, int32_t kind, 
   return removed != FALSE;
 }
 
-// A folder that could not be listed may still hold what was selected. Clean
-// reports files alone, so there it counts among the file errors.
+// A folder that could not be listed may still hold what was selected.
 void CountUnlisted(FolderOperation& operation, DWORD error) {
-  if (operation.mode == ModeClean)
-    ++operation.fileErrors;
-  else
-    ++operation.folderErrors;
+  CountUnfinished(operation, 1);
   TRACE_FAILURE(ResultFromError(error));
 }
 
@@ -155,10 +151,7 @@ void WorkerMain(FolderOperation& operation) {
   // The dialog never starts a refused run; should anything else, nothing is
   // touched and the refusal counts as an error.
   if (!ComposeRefusal(operation).empty()) {
-    if (operation.mode == ModeClean)
-      ++operation.fileErrors;
-    else
-      ++operation.folderErrors;
+    CountUnfinished(operation, 1);
     TRACE_FAILURE(ResultFromError(ERROR_ACCESS_DENIED));
     return;
   }

@@ -55,12 +55,6 @@ HRESULT ModulePathW(std::wstring& path) {
   }
 }
 
-// At any length: the "\\?\" form reaches paths beyond MAX_PATH.
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // The selection's file-system paths exactly as the shell names them. A
 // selection holding anything but file-system folders is refused whole.
 HRESULT ReadFolders(IShellItemArray* items, SelectedFolders& folders) {
@@ -76,7 +70,7 @@ HRESULT ReadFolders(IShellItemArray* items, SelectedFolders& folders) {
     const UniqueCoTaskMem owner(name);
     if (FAILED(named) || !name) return TRACE_FAILURE(E_INVALIDARG);
     std::wstring path(name);
-    if (path.empty() || !IsFolder(path)) return TRACE_FAILURE(E_INVALIDARG);
+    if (!IsSelectableFolder(path)) return TRACE_FAILURE(E_INVALIDARG);
     folders.push_back(std::move(path));
   }
   if (folders.empty()) return TRACE_FAILURE(E_INVALIDARG);

@@ -24,13 +24,6 @@ struct TypeInfoReleaser {
   }
 } typeInfoReleaser;
 
-// At any length: the "\\?\" form reaches paths beyond MAX_PATH.
-bool IsFolder(const std::wstring& path) {
-  if (path.empty()) return false;
-  const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // Releases a storage medium on every path.
 class MediumScope {
  public:
@@ -134,7 +127,7 @@ STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (medium.tymed != TYMED_HGLOBAL || !ReadDropList(medium.hGlobal, &names)) return TRACE_FAILURE(E_FAIL);
   folders_.reserve(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
-    if (IsFolder(names[i])) {
+    if (IsSelectableFolder(names[i])) {
       folders_.push_back(std::move(names[i]));
     } else if (i == 0) {
       return TRACE_FAILURE(E_FAIL);
