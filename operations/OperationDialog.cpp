@@ -165,9 +165,8 @@ void OperationDialog::Refuse(const std::wstring& refusal) {
   ComposeConfirmation(op_);
   op_.messageText = refusal;
   SetText(IDC_TEXT, op_.messageText);
-  // The system's warning icon.
-  ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON,
-                        reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32515))), 0);
+  ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IDI_WARNING)),
+                        0);
   Show(IDOK, false);
   SetText(IDCANCEL, ModuleText(IDS_EXIT));
   ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
