@@ -57,8 +57,10 @@ struct Settings {
   uint32_t Items = 0xFFFFFFFF;
   int32_t MenuBitmaps = 1;
   std::string DosBoxParam;
+  uint32_t DosBoxShell = 0;  // the interpreter DOS Box starts; 0: Command Prompt
   int32_t DeleteOption = DeleteToRecycleBin;
   uint32_t EraseMethod = RandomPass;
+  int32_t EraseVerify = 0;  // non-zero: the last pass is read back and compared
   int32_t DeleteConfirm = 1;
   int32_t DeleteReport = 1;
   std::string CleanMasks = kDefaultCleanMasks;

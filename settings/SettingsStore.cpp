@@ -70,12 +70,16 @@ void SettingsStore::Load(Settings& settings) {
   settings.Items = 0xFFFFFFFF;
   ReadFourBytes(k, "Items", settings.Items);
   settings.DosBoxParam = ReadString(k, "DosBoxParam", "");
+  settings.DosBoxShell = 0;
+  ReadFourBytes(k, "DosBoxShell", settings.DosBoxShell);
   settings.DeleteOption = 0;
   settings.EraseMethod = 1;
   settings.DeleteConfirm = 1;
   settings.DeleteReport = 1;
+  settings.EraseVerify = 0;
   ReadFourBytes(k, "DeleteOption", settings.DeleteOption);
   ReadFourBytes(k, "EraseMethod", settings.EraseMethod);
+  ReadFourBytes(k, "EraseVerify", settings.EraseVerify);
   ReadFourBytes(k, "DeleteConfirm", settings.DeleteConfirm);
   ReadFourBytes(k, "DeleteReport", settings.DeleteReport);
   settings.CleanMasks = ReadString(k, "CleanMasks", kDefaultCleanMasks);
@@ -92,8 +96,10 @@ void SettingsStore::Save(const Settings& settings) {
   WriteNumber(k, "MenuBitmaps", static_cast<uint32_t>(settings.MenuBitmaps));
   WriteNumber(k, "Items", settings.Items);
   WriteString(k, "DosBoxParam", settings.DosBoxParam);
+  WriteNumber(k, "DosBoxShell", settings.DosBoxShell);
   WriteNumber(k, "DeleteOption", static_cast<uint32_t>(settings.DeleteOption));
   WriteNumber(k, "EraseMethod", settings.EraseMethod);
+  WriteNumber(k, "EraseVerify", static_cast<uint32_t>(settings.EraseVerify));
   WriteNumber(k, "DeleteConfirm", static_cast<uint32_t>(settings.DeleteConfirm));
   WriteNumber(k, "DeleteReport", static_cast<uint32_t>(settings.DeleteReport));
   WriteString(k, "CleanMasks", settings.CleanMasks);

@@ -126,14 +126,16 @@ TEST_F(ConfigSheetTest, CentresOnTheActiveWindowWhichItOwnsWhileItRuns) {
   EXPECT_EQ(370 - (sheet.bottom - sheet.top) / 2, sheet.top);
 }
 
-TEST_F(ConfigSheetTest, OkWithoutAnyChangeWritesAllTenValues) {
+TEST_F(ConfigSheetTest, OkWithoutAnyChangeWritesAllTwelveValues) {
   EXPECT_TRUE(RunOnce([](SheetUser& user) { user.PressOk(); }));
-  EXPECT_EQ(10u, ValueCount());
+  EXPECT_EQ(12u, ValueCount());
   EXPECT_EQ(0xFFFFFFFFu, Number("Items"));
   EXPECT_EQ(1u, Number("MenuBitmaps"));
   EXPECT_EQ("", Text("DosBoxParam"));
+  EXPECT_EQ(0u, Number("DosBoxShell"));
   EXPECT_EQ(0u, Number("DeleteOption"));
   EXPECT_EQ(1u, Number("EraseMethod"));
+  EXPECT_EQ(0u, Number("EraseVerify"));
   EXPECT_EQ(1u, Number("DeleteConfirm"));
   EXPECT_EQ(1u, Number("DeleteReport"));
   EXPECT_EQ("*.tmp|incl", Text("CleanMasks"));
@@ -176,7 +178,7 @@ TEST_F(ConfigSheetTest, OnlyOpenedPagesApplyTheOthersAreSavedAsLoaded) {
     user.Click(user.CurrentPage(), IDC_SHOW_DELETE);
     user.PressOk();
   }));
-  EXPECT_EQ(10u, ValueCount());
+  EXPECT_EQ(12u, ValueCount());
   EXPECT_EQ(0xFFFFFFFDu, Number("Items"));
   EXPECT_EQ(2u, Number("DeleteOption"));
   EXPECT_EQ(0u, Number("DeleteConfirm"));

@@ -12,12 +12,16 @@ TEST(SettingsStore, FirstUseCreatesTheEmptyKeyAndYieldsTheDefaults) {
   Settings settings;
   settings.Items = 3;
   settings.CleanMasks = "junk";
+  settings.DosBoxShell = 3;
+  settings.EraseVerify = 1;
   SettingsStore::Load(settings);
   EXPECT_EQ(0xFFFFFFFFu, settings.Items);
   EXPECT_EQ(1, settings.MenuBitmaps);
   EXPECT_EQ("", settings.DosBoxParam);
+  EXPECT_EQ(0u, settings.DosBoxShell);
   EXPECT_EQ(0, settings.DeleteOption);
   EXPECT_EQ(1u, settings.EraseMethod);
+  EXPECT_EQ(0, settings.EraseVerify);
   EXPECT_EQ(1, settings.DeleteConfirm);
   EXPECT_EQ(1, settings.DeleteReport);
   EXPECT_EQ("*.tmp|incl", settings.CleanMasks);
@@ -117,12 +121,12 @@ TEST_F(StoredValues, LongStringsAreReadWhole) {
   EXPECT_EQ(masks, Loaded().CleanMasks);
 }
 
-TEST_F(StoredValues, SaveAfterLoadWritesAllTenValuesWithTheirTypes) {
+TEST_F(StoredValues, SaveAfterLoadWritesAllTwelveValuesWithTheirTypes) {
   Settings s = Loaded();
   s.DosBoxParam = " /k a b ";
   SettingsStore::Save(s);
-  const char* numbers[] = {"Items", "MenuBitmaps", "DeleteOption", "EraseMethod", "DeleteConfirm",
-                           "DeleteReport", "CleanSubfolders", "CleanReport"};
+  const char* numbers[] = {"Items",         "MenuBitmaps",  "DosBoxShell",     "DeleteOption", "EraseMethod",
+                           "EraseVerify",   "DeleteConfirm", "DeleteReport",   "CleanSubfolders", "CleanReport"};
   for (const char* name : numbers) {
     DWORD size = 0;
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), TypeOf(name, &size)) << name;
