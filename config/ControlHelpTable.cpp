@@ -24,13 +24,14 @@ constexpr ControlHelp kControlHelpTable[] = {
     {IDD_DELETE_PAGE, IDC_CONFIRM, IDS_HELP_CONFIRM},
     {IDD_DELETE_PAGE, IDC_REPORT, IDS_HELP_DELETE_REPORT},
     {IDD_DELETE_PAGE, IDC_METHOD, IDS_HELP_METHOD},
+    {IDD_DELETE_PAGE, IDC_ERASE_VERIFY, IDS_HELP_ERASE_VERIFY},
     {IDD_CLEAN_PAGE, IDC_MASKS, IDS_HELP_MASKS},
     {IDD_CLEAN_PAGE, IDC_INCLUDE, IDS_HELP_INCLUDE},
     {IDD_CLEAN_PAGE, IDC_EXCLUDE, IDS_HELP_EXCLUDE},
     {IDD_CLEAN_PAGE, IDC_SUBFOLDERS, IDS_HELP_SUBFOLDERS},
     {IDD_CLEAN_PAGE, IDC_REPORT, IDS_HELP_CLEAN_REPORT},
 };
-static_assert(sizeof(kControlHelpTable) / sizeof(kControlHelpTable[0]) == 16, "sixteen controls have help");
+static_assert(sizeof(kControlHelpTable) / sizeof(kControlHelpTable[0]) == 17, "seventeen controls have help");
 
 }  // namespace
 

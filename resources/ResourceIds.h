@@ -32,6 +32,8 @@
 #define IDC_SUBFOLDERS 325
 #define IDC_REPORT 327
 #define IDC_METHOD 328
+#define IDC_ERASE_VERIFY 330
+#define IDC_SOLID_STATE_NOTE 331
 
 // Shown when a mask list holds the history's separator.
 #define IDS_MASK_BAR_REFUSED 530
@@ -119,6 +121,7 @@ enum StringId : unsigned {
   IDS_PASS_OF = 444,
   IDS_NO_USABLE_MASK = 445,
   IDS_DRIVE_ROOT_REFUSED = 446,
+  IDS_SOLID_STATE_NOTE = 450,
   IDS_HELP_DOSBOX_PARAM = 501,
   IDS_HELP_RECYCLE = 502,
   IDS_HELP_PERMANENT = 503,
@@ -132,5 +135,6 @@ enum StringId : unsigned {
   IDS_HELP_SUBFOLDERS = 511,
   IDS_HELP_CLEAN_REPORT = 512,
   IDS_HELP_MENU_ICONS = 513,
+  IDS_HELP_ERASE_VERIFY = 514,
 };
 #endif

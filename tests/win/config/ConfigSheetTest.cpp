@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "SheetDriver.h"
 #include "TestSupport.h"
 #include "resources/ResourceIds.h"
+#include "base/DriveMedia.h"
 #include "config/ConfigPage.h"
 #include "server/ShellExt.h"
 #include "tests/shared/MaskHistoryExample.h"
@@ -407,6 +409,129 @@ TEST_F(ConfigSheetTest, TheChosenMethodIsStoredEvenWhenTheModeChangesAway) {
   EXPECT_EQ("35 passes (Gutmann)", gutmann);
   EXPECT_EQ(3u, Number("EraseMethod"));
   EXPECT_EQ(0u, Number("DeleteOption"));
+}
+
+TEST_F(ConfigSheetTest, VerifyGoesWithEraseIsStoredFromItsBoxAndLoadedIntoIt) {
+  bool enabledInRecycle = true, enabledInPermanent = true, enabledInErase = false, checkedAtStart = true;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDeleteTab);
+    checkedAtStart = user.IsChecked(page, IDC_ERASE_VERIFY);
+    enabledInRecycle = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_PERMANENT);
+    enabledInPermanent = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_ERASE);
+    enabledInErase = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_ERASE_VERIFY);
+    user.PressOk();
+  }));
+  EXPECT_FALSE(checkedAtStart);
+  EXPECT_FALSE(enabledInRecycle);
+  EXPECT_FALSE(enabledInPermanent);
+  EXPECT_TRUE(enabledInErase);
+  EXPECT_EQ(1u, Number("EraseVerify"));
+  EXPECT_EQ(2u, Number("DeleteOption"));
+
+  // Loaded checked and enabled in Erase; unchecking stores 0 even when the
+  // mode then changes away, as the method does.
+  bool checkedWhenStored = false, enabledWhenErasing = false;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDeleteTab);
+    checkedWhenStored = user.IsChecked(page, IDC_ERASE_VERIFY);
+    enabledWhenErasing = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_RECYCLE);
+    user.PressOk();
+  }));
+  EXPECT_TRUE(checkedWhenStored);
+  EXPECT_TRUE(enabledWhenErasing);
+  EXPECT_EQ(0u, Number("EraseVerify"));
+  EXPECT_EQ(0u, Number("DeleteOption"));
+
+  WriteNumber("EraseVerify", 1);
+  EXPECT_TRUE(RunOnce([](SheetUser& user) {
+    user.OpenTab(kItemsTab);
+    user.PressOk();
+  }));
+  EXPECT_EQ(1u, Number("EraseVerify")) << "a page never opened keeps the stored value";
+}
+
+TEST_F(ConfigSheetTest, TheVerifyBoxHasItsHelpTextAndTheNoteNone) {
+  const HelpPopupFunction previous = SetConfigHelpPopupForTesting(RecordHelp);
+  HelpAnswer verify, note;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDeleteTab);
+    verify = AskHelp(page, IDC_ERASE_VERIFY);
+    note = AskHelp(page, IDC_SOLID_STATE_NOTE);
+    user.PressCancel();
+  }));
+  SetConfigHelpPopupForTesting(previous);
+  EXPECT_EQ(
+      "Read the last pass of every file back from the disk and compare it with what was written. A file that reads "
+      "back differently is kept and counted as an error.",
+      verify.text);
+  EXPECT_EQ(1, verify.calls);
+  EXPECT_EQ(0, note.calls);
+}
+
+namespace {
+
+// The profile's drive answering the storage question, or failing it as
+// under Wine; which device was asked is kept.
+std::vector<std::wstring> askedDevices;
+bool driveAnswers = false;
+HANDLE WINAPI OpenDrive(LPCWSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+  askedDevices.push_back(name);
+  return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+BOOL WINAPI AnswerNoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD, LPDWORD returned, LPOVERLAPPED) {
+  if (!driveAnswers || static_cast<STORAGE_PROPERTY_QUERY*>(in)->PropertyId != StorageDeviceSeekPenaltyProperty) {
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  DEVICE_SEEK_PENALTY_DESCRIPTOR answer = {sizeof(answer), sizeof(answer), FALSE};
+  memcpy(out, &answer, sizeof(answer));
+  *returned = sizeof(answer);
+  return TRUE;
+}
+
+struct NoteSeen {
+  bool visible = true;
+  std::string text;
+};
+
+NoteSeen DeletePageNote(bool answers) {
+  askedDevices.clear();
+  driveAnswers = answers;
+  DriveMediaCalls().createFile = &OpenDrive;
+  DriveMediaCalls().deviceIoControl = &AnswerNoSeekPenalty;
+  NoteSeen seen;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDeleteTab);
+    HWND note = ::GetDlgItem(page, IDC_SOLID_STATE_NOTE);
+    seen.visible = ::IsWindowVisible(note) != FALSE;
+    seen.text = user.Text(note);
+    user.PressCancel();
+  }));
+  DriveMediaCalls() = RealDriveMediaCalls();
+  return seen;
+}
+
+}  // namespace
+
+TEST_F(ConfigSheetTest, TheDeletePageSaysWhatErasureCannotReachWhenTheProfileIsOnASolidStateDrive) {
+  wchar_t profile[MAX_PATH] = {};
+  ASSERT_GT(::GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH), 2u);
+  const NoteSeen solid = DeletePageNote(true);
+  ASSERT_EQ(1u, askedDevices.size());
+  EXPECT_EQ(std::wstring(L"\\\\.\\") + profile[0] + L":", askedDevices[0]) << "the profile's drive is asked";
+  EXPECT_TRUE(solid.visible);
+  EXPECT_EQ(
+      "Overwriting cannot reach every copy on a solid-state drive; the drive's own secure erase or full-disk "
+      "encryption is the way to be sure.",
+      solid.text);
+  const NoteSeen unanswered = DeletePageNote(false);
+  EXPECT_FALSE(unanswered.visible);
+  EXPECT_EQ("", unanswered.text);
 }
 
 TEST_F(ConfigSheetTest, OutOfRangeDeleteValuesAreShownAsNothingChosenAndStoredBack) {

@@ -3,6 +3,7 @@
 // runs; the script runs it with VARNOKE_SHOT_DIR set.
 #include <windows.h>
 #include <prsht.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 
 #include "SheetDriver.h"
 #include "TestSupport.h"
+#include "base/DriveMedia.h"
 #include "resources/ResourceIds.h"
 
 using namespace config_test;
@@ -43,6 +45,22 @@ bool Pose(const std::string& directory, const std::string& name, HWND sheet, HWN
   return false;
 }
 
+// The profile's drive says it has no seek penalty, so that the Delete page
+// shows its solid-state note (Wine's drives answer no storage question).
+HANDLE WINAPI OpenAnyDrive(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+  return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+BOOL WINAPI NoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD, LPDWORD returned, LPOVERLAPPED) {
+  if (static_cast<STORAGE_PROPERTY_QUERY*>(in)->PropertyId != StorageDeviceSeekPenaltyProperty) {
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  DEVICE_SEEK_PENALTY_DESCRIPTOR answer = {sizeof(answer), sizeof(answer), FALSE};
+  memcpy(out, &answer, sizeof(answer));
+  *returned = sizeof(answer);
+  return TRUE;
+}
+
 }  // namespace
 
 TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
@@ -53,6 +71,9 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
   WriteText("DosBoxParam", "/k macros.bat");
   WriteNumber("DeleteOption", 2);
   WriteNumber("EraseMethod", 3);
+  WriteNumber("EraseVerify", 1);
+  DriveMediaCalls().createFile = &OpenAnyDrive;
+  DriveMediaCalls().deviceIoControl = &NoSeekPenalty;
   WriteText("CleanMasks", "*.obj;*.pch|excl|*.tmp|incl|*.bak;*.old|incl");
   WriteNumber("CleanSubfolders", 1);
   CShellExt* shellExt = new CShellExt();
@@ -93,5 +114,6 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       },
       180000));
   shellExt->Release();
+  DriveMediaCalls() = RealDriveMediaCalls();
   EXPECT_TRUE(allTaken);
 }
