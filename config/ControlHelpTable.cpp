@@ -17,6 +17,7 @@ constexpr ControlHelp kControlHelpTable[] = {
     {IDD_ITEMS_PAGE, IDC_SHOW_DELETE, IDS_DELETE_HELP},
     {IDD_ITEMS_PAGE, IDC_SHOW_CLEAN, IDS_CLEAN_HELP},
     {IDD_ITEMS_PAGE, IDC_MENU_BITMAPS, IDS_HELP_MENU_ICONS},
+    {IDD_DOSBOX_PAGE, IDC_DOSBOX_SHELL, IDS_HELP_DOSBOX_SHELL},
     {IDD_DOSBOX_PAGE, IDC_DOSBOX_PARAM, IDS_HELP_DOSBOX_PARAM},
     {IDD_DELETE_PAGE, IDC_RECYCLE, IDS_HELP_RECYCLE},
     {IDD_DELETE_PAGE, IDC_PERMANENT, IDS_HELP_PERMANENT},
@@ -31,7 +32,7 @@ constexpr ControlHelp kControlHelpTable[] = {
     {IDD_CLEAN_PAGE, IDC_SUBFOLDERS, IDS_HELP_SUBFOLDERS},
     {IDD_CLEAN_PAGE, IDC_REPORT, IDS_HELP_CLEAN_REPORT},
 };
-static_assert(sizeof(kControlHelpTable) / sizeof(kControlHelpTable[0]) == 17, "seventeen controls have help");
+static_assert(sizeof(kControlHelpTable) / sizeof(kControlHelpTable[0]) == 18, "eighteen controls have help");
 
 }  // namespace
 

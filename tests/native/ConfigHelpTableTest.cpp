@@ -12,6 +12,8 @@ TEST(ConfigHelpTable, TheReportBoxExplainsItsOwnPage) {
 TEST(ConfigHelpTable, ControlsAnswerOnlyOnTheirOwnPage) {
   EXPECT_EQ(407u, ControlHelpString(IDD_ITEMS_PAGE, IDC_SHOW_DOSBOX));
   EXPECT_EQ(501u, ControlHelpString(IDD_DOSBOX_PAGE, IDC_DOSBOX_PARAM));
+  EXPECT_EQ(520u, ControlHelpString(IDD_DOSBOX_PAGE, IDC_DOSBOX_SHELL));
+  EXPECT_EQ(0u, ControlHelpString(IDD_DELETE_PAGE, IDC_DOSBOX_SHELL));
   EXPECT_EQ(505u, ControlHelpString(IDD_DELETE_PAGE, IDC_METHOD));
   EXPECT_EQ(514u, ControlHelpString(IDD_DELETE_PAGE, IDC_ERASE_VERIFY));
   EXPECT_EQ(0u, ControlHelpString(IDD_DELETE_PAGE, IDC_SOLID_STATE_NOTE));
@@ -31,9 +33,9 @@ TEST(ConfigHelpTable, LabelsTheWebLinkAndTheSheetButtonsHaveNoHelp) {
   }
 }
 
-TEST(ConfigHelpTable, HoldsSeventeenEntries) {
+TEST(ConfigHelpTable, HoldsEighteenEntries) {
   int count = 0;
   for (int dialog = IDD_ITEMS_PAGE; dialog <= IDD_CLEAN_PAGE; ++dialog)
     for (int control = 0; control < 1000; ++control) count += ControlHelpString(dialog, control) != 0;
-  EXPECT_EQ(17, count);
+  EXPECT_EQ(18, count);
 }

@@ -17,6 +17,7 @@
 #include "resources/ResourceIds.h"
 #include "base/DriveMedia.h"
 #include "config/ConfigPage.h"
+#include "menu/CommandBox.h"
 #include "server/ShellExt.h"
 #include "tests/shared/MaskHistoryExample.h"
 
@@ -323,6 +324,93 @@ TEST_F(ConfigSheetTest, ParametersAreStoredAsTypedBlanksIncluded) {
     user.PressOk();
   }));
   EXPECT_EQ("", Text("DosBoxParam"));
+}
+
+namespace {
+
+// PowerShell 7 and Terminal are "installed" for the page while one lives;
+// Wine has Command Prompt and Windows PowerShell of its own.
+bool everyInterpreterInstalled = false;
+DWORD WINAPI InterpreterAttributes(LPCWSTR path) {
+  const std::wstring name(path);
+  for (const wchar_t* end : {L"\\PowerShell\\7\\pwsh.exe", L"\\Microsoft\\WindowsApps\\wt.exe"})
+    if (everyInterpreterInstalled && name.size() > wcslen(end) && name.compare(name.size() - wcslen(end), wcslen(end), end) == 0)
+      return FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT;
+  return RealCommandBoxCalls().getFileAttributes(path);
+}
+struct InstalledInterpreters {
+  explicit InstalledInterpreters(bool every) {
+    everyInterpreterInstalled = every;
+    CommandBoxCalls().getFileAttributes = &InterpreterAttributes;
+  }
+  ~InstalledInterpreters() { CommandBoxCalls() = RealCommandBoxCalls(); }
+};
+
+// The interpreter list as the page shows it, and the stored choice after
+// picking item `pick` (-1: none) and OK.
+struct InterpreterList {
+  std::vector<std::string> names;
+  std::string shown;
+};
+InterpreterList ShowInterpreters(int pick) {
+  InterpreterList list;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDosBoxTab);
+    HWND box = ::GetDlgItem(page, IDC_DOSBOX_SHELL);
+    for (int i = 0; i < user.ItemCount(page, IDC_DOSBOX_SHELL); ++i) {
+      char name[64] = {};
+      ::SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
+      list.names.push_back(name);
+    }
+    list.shown = user.Text(box);
+    if (pick >= 0) user.Choose(page, IDC_DOSBOX_SHELL, pick);
+    user.PressOk();
+  }));
+  return list;
+}
+
+}  // namespace
+
+TEST_F(ConfigSheetTest, TheInterpreterListOffersWhatIsInstalledAndStoresTheChoice) {
+  InterpreterList list;
+  {
+    InstalledInterpreters every(true);
+    list = ShowInterpreters(2);
+    EXPECT_EQ((std::vector<std::string>{"Command Prompt", "Windows PowerShell", "PowerShell 7", "Windows Terminal"}),
+              list.names);
+    EXPECT_EQ("Command Prompt", list.shown);
+    EXPECT_EQ(2u, Number("DosBoxShell"));
+
+    WriteNumber("DosBoxShell", 3);
+    list = ShowInterpreters(-1);
+    EXPECT_EQ("Windows Terminal", list.shown);
+    EXPECT_EQ(3u, Number("DosBoxShell"));
+  }
+  // Without PowerShell 7 and Terminal the list leaves them out and shows
+  // what DOS Box starts instead; the stored choice stays for the day they
+  // are back.
+  InstalledInterpreters wineOnly(false);
+  list = ShowInterpreters(-1);
+  EXPECT_EQ((std::vector<std::string>{"Command Prompt", "Windows PowerShell"}), list.names);
+  EXPECT_EQ("Command Prompt", list.shown);
+  EXPECT_EQ(3u, Number("DosBoxShell"));
+  WriteNumber("DosBoxShell", 77);
+  list = ShowInterpreters(1);
+  EXPECT_EQ("Command Prompt", list.shown);
+  EXPECT_EQ(1u, Number("DosBoxShell"));
+}
+
+TEST_F(ConfigSheetTest, TheInterpreterListHasItsHelpText) {
+  const HelpPopupFunction previous = SetConfigHelpPopupForTesting(RecordHelp);
+  HelpAnswer shell;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    shell = AskHelp(user.OpenTab(kDosBoxTab), IDC_DOSBOX_SHELL);
+    user.PressCancel();
+  }));
+  SetConfigHelpPopupForTesting(previous);
+  EXPECT_EQ(1, shell.calls);
+  EXPECT_EQ(0u, shell.text.find("The interpreter DOS Box starts in the selected folder."));
+  EXPECT_NE(std::string::npos, shell.text.find("Ctrl+Shift"));
 }
 
 // ---- Delete ------------------------------------------------------------------
