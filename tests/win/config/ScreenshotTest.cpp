@@ -14,6 +14,7 @@
 #include "SheetDriver.h"
 #include "TestSupport.h"
 #include "base/DriveMedia.h"
+#include "menu/CommandBox.h"
 #include "resources/ResourceIds.h"
 
 using namespace config_test;
@@ -61,6 +62,16 @@ BOOL WINAPI NoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD, LP
   return TRUE;
 }
 
+// PowerShell 7 and Terminal are installed for the pictures, so that the DOS
+// Box page lists every interpreter.
+DWORD WINAPI EveryInterpreter(LPCWSTR path) {
+  const std::wstring name(path);
+  for (const wchar_t* end : {L"\\pwsh.exe", L"\\wt.exe"})
+    if (name.size() > wcslen(end) && name.compare(name.size() - wcslen(end), wcslen(end), end) == 0)
+      return FILE_ATTRIBUTE_ARCHIVE;
+  return RealCommandBoxCalls().getFileAttributes(path);
+}
+
 }  // namespace
 
 TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
@@ -74,6 +85,8 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
   WriteNumber("EraseVerify", 1);
   DriveMediaCalls().createFile = &OpenAnyDrive;
   DriveMediaCalls().deviceIoControl = &NoSeekPenalty;
+  CommandBoxCalls().getFileAttributes = &EveryInterpreter;
+  WriteNumber("DosBoxShell", 2);
   WriteText("CleanMasks", "*.obj;*.pch|excl|*.tmp|incl|*.bak;*.old|incl");
   WriteNumber("CleanSubfolders", 1);
   CShellExt* shellExt = new CShellExt();
@@ -85,8 +98,11 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       [&](SheetUser& user) {
         const std::string dir = directory;
         allTaken &= Pose(dir, "config-items", user.sheet());
-        user.OpenTab(1);
+        HWND dosBox = user.OpenTab(1);
         allTaken &= Pose(dir, "config-dosbox", user.sheet());
+        ::SendDlgItemMessageA(dosBox, IDC_DOSBOX_SHELL, CB_SHOWDROPDOWN, TRUE, 0);
+        allTaken &= Pose(dir, "config-dosbox-choices", user.sheet());
+        ::SendDlgItemMessageA(dosBox, IDC_DOSBOX_SHELL, CB_SHOWDROPDOWN, FALSE, 0);
         HWND erase = user.OpenTab(2);
         allTaken &= Pose(dir, "config-delete", user.sheet());
         // F1 on the method list: the help request goes to the page.
@@ -115,5 +131,6 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       180000));
   shellExt->Release();
   DriveMediaCalls() = RealDriveMediaCalls();
+  CommandBoxCalls() = RealCommandBoxCalls();
   EXPECT_TRUE(allTaken);
 }
