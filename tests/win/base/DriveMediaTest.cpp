@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/DriveMedia.h"
+#include "base/ErrorReturn.h"
 
 namespace {
 
@@ -169,12 +171,26 @@ TEST_F(DriveMediaTest, EachVolumeIsAskedOnceAndAShareOrAFailureCountsAsNotSolidS
   EXPECT_TRUE(AnyOnSolidStateDrive({L"C:\\a"}));
 }
 
-TEST(DriveMediaOnWine, TheRealDriveOfTheWindowsFolderAnswersOrIsUnknownWithoutFailingTheCaller) {
+namespace {
+std::vector<Result> traced;
+void RecordTrace(Result code, const char*, int) { traced.push_back(code); }
+}  // namespace
+
+TEST(DriveMediaOnWine, TheRealDriveOfTheWindowsFolderAnswersOrIsUnknownAndEveryRefusalIsTraced) {
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 2u);
   const std::wstring device = VolumeDeviceFor(windows);
   ASSERT_EQ(std::wstring(L"\\\\.\\") + windows[0] + L":", device);
+  traced.clear();
+  const ErrorTraceHook previous = SetErrorTraceHook(&RecordTrace);
   const DriveMedia media = AskDriveMedia(device);
-  std::printf("drive %ls answers %d (0 unknown, 1 rotating, 2 solid-state)\n", device.c_str(), static_cast<int>(media));
+  SetErrorTraceHook(previous);
+  std::printf("drive %ls answers %d (0 unknown, 1 rotating, 2 solid-state); refusals:", device.c_str(),
+              static_cast<int>(media));
+  for (Result code : traced) std::printf(" 0x%08lx", static_cast<unsigned long>(code));
+  std::printf("\n");
+  if (media == DriveMedia::Unknown) {
+    EXPECT_FALSE(traced.empty()) << "a drive that did not answer says why";
+  }
   EXPECT_EQ(media == DriveMedia::SolidState, AnyOnSolidStateDrive({windows}));
 }
