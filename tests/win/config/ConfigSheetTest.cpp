@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
-#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -13,9 +12,9 @@
 #include <vector>
 
 #include "SheetDriver.h"
+#include "SolidStateDrive.h"
 #include "TestSupport.h"
 #include "resources/ResourceIds.h"
-#include "base/DriveMedia.h"
 #include "config/ConfigPage.h"
 #include "menu/CommandBox.h"
 #include "server/ShellExt.h"
@@ -225,16 +224,19 @@ HelpAnswer AskHelp(HWND page, int controlId) {
 
 TEST_F(ConfigSheetTest, HelpShowsTheTextOfTheControlOnItsOwnPageAndNothingForLabels) {
   const HelpPopupFunction previous = SetConfigHelpPopupForTesting(RecordHelp);
-  HelpAnswer deleteReport, cleanReport, parameters, dosBoxBox, webLink, description, label;
+  HelpAnswer deleteReport, cleanReport, parameters, dosBoxBox, webLink, description, label, shell, verify, note;
   EXPECT_TRUE(RunOnce([&](SheetUser& user) {
     HWND items = user.OpenTab(kItemsTab);
     dosBoxBox = AskHelp(items, IDC_SHOW_DOSBOX);
     webLink = AskHelp(items, IDC_WEBLINK);
     label = AskHelp(items, -1);
     parameters = AskHelp(user.OpenTab(kDosBoxTab), IDC_DOSBOX_PARAM);
+    shell = AskHelp(user.OpenTab(kDosBoxTab), IDC_DOSBOX_SHELL);
     HWND erase = user.OpenTab(kDeleteTab);
     deleteReport = AskHelp(erase, IDC_REPORT);
     description = AskHelp(erase, IDC_DESCR);
+    verify = AskHelp(erase, IDC_ERASE_VERIFY);
+    note = AskHelp(erase, IDC_SOLID_STATE_NOTE);
     cleanReport = AskHelp(user.OpenTab(kCleanTab), IDC_REPORT);
     user.PressCancel();
   }));
@@ -243,7 +245,9 @@ TEST_F(ConfigSheetTest, HelpShowsTheTextOfTheControlOnItsOwnPageAndNothingForLab
   EXPECT_EQ("Show summary of all deleted files.", cleanReport.text);
   EXPECT_EQ("Run a DOS command box for the selected folder.", dosBoxBox.text);
   EXPECT_EQ(0u, parameters.text.find("For a list of possible parameters type \"cmd /?\""));
-  for (const HelpAnswer* none : {&webLink, &description, &label}) {
+  EXPECT_EQ(0u, shell.text.find("The interpreter DOS Box starts in the selected folder."));
+  EXPECT_EQ(0u, verify.text.find("Read the last pass of every file back from the disk"));
+  for (const HelpAnswer* none : {&webLink, &description, &label, &note}) {
     EXPECT_EQ(0, none->calls);
     EXPECT_EQ(TRUE, none->answer);
   }
@@ -400,19 +404,6 @@ TEST_F(ConfigSheetTest, TheInterpreterListOffersWhatIsInstalledAndStoresTheChoic
   EXPECT_EQ(1u, Number("DosBoxShell"));
 }
 
-TEST_F(ConfigSheetTest, TheInterpreterListHasItsHelpText) {
-  const HelpPopupFunction previous = SetConfigHelpPopupForTesting(RecordHelp);
-  HelpAnswer shell;
-  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
-    shell = AskHelp(user.OpenTab(kDosBoxTab), IDC_DOSBOX_SHELL);
-    user.PressCancel();
-  }));
-  SetConfigHelpPopupForTesting(previous);
-  EXPECT_EQ(1, shell.calls);
-  EXPECT_EQ(0u, shell.text.find("The interpreter DOS Box starts in the selected folder."));
-  EXPECT_NE(std::string::npos, shell.text.find("Ctrl+Shift"));
-}
-
 // ---- Delete ------------------------------------------------------------------
 
 TEST_F(ConfigSheetTest, RecycleWithoutConfirmationOpensUncheckedAndEnabledAndKeepsZero) {
@@ -500,118 +491,63 @@ TEST_F(ConfigSheetTest, TheChosenMethodIsStoredEvenWhenTheModeChangesAway) {
 }
 
 TEST_F(ConfigSheetTest, VerifyGoesWithEraseIsStoredFromItsBoxAndLoadedIntoIt) {
-  bool enabledInRecycle = true, enabledInPermanent = true, enabledInErase = false, checkedAtStart = true;
+  bool checkedAtStart = true, enabledOutsideErase = true, enabledInErase = false;
   EXPECT_TRUE(RunOnce([&](SheetUser& user) {
     HWND page = user.OpenTab(kDeleteTab);
     checkedAtStart = user.IsChecked(page, IDC_ERASE_VERIFY);
-    enabledInRecycle = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    enabledOutsideErase = user.IsEnabled(page, IDC_ERASE_VERIFY);
     user.Click(page, IDC_PERMANENT);
-    enabledInPermanent = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    enabledOutsideErase |= user.IsEnabled(page, IDC_ERASE_VERIFY);
     user.Click(page, IDC_ERASE);
     enabledInErase = user.IsEnabled(page, IDC_ERASE_VERIFY);
     user.Click(page, IDC_ERASE_VERIFY);
     user.PressOk();
   }));
   EXPECT_FALSE(checkedAtStart);
-  EXPECT_FALSE(enabledInRecycle);
-  EXPECT_FALSE(enabledInPermanent);
+  EXPECT_FALSE(enabledOutsideErase);
   EXPECT_TRUE(enabledInErase);
   EXPECT_EQ(1u, Number("EraseVerify"));
-  EXPECT_EQ(2u, Number("DeleteOption"));
 
-  // Loaded checked and enabled in Erase; unchecking stores 0 even when the
-  // mode then changes away, as the method does.
-  bool checkedWhenStored = false, enabledWhenErasing = false;
+  // Loaded checked; unchecked, it stores 0 even when the mode then changes
+  // away, as the method does.
+  bool checkedWhenStored = false;
   EXPECT_TRUE(RunOnce([&](SheetUser& user) {
     HWND page = user.OpenTab(kDeleteTab);
-    checkedWhenStored = user.IsChecked(page, IDC_ERASE_VERIFY);
-    enabledWhenErasing = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    checkedWhenStored = user.IsChecked(page, IDC_ERASE_VERIFY) && user.IsEnabled(page, IDC_ERASE_VERIFY);
     user.Click(page, IDC_ERASE_VERIFY);
     user.Click(page, IDC_RECYCLE);
     user.PressOk();
   }));
   EXPECT_TRUE(checkedWhenStored);
-  EXPECT_TRUE(enabledWhenErasing);
   EXPECT_EQ(0u, Number("EraseVerify"));
-  EXPECT_EQ(0u, Number("DeleteOption"));
-
-  WriteNumber("EraseVerify", 1);
-  EXPECT_TRUE(RunOnce([](SheetUser& user) {
-    user.OpenTab(kItemsTab);
-    user.PressOk();
-  }));
-  EXPECT_EQ(1u, Number("EraseVerify")) << "a page never opened keeps the stored value";
-}
-
-TEST_F(ConfigSheetTest, TheVerifyBoxHasItsHelpTextAndTheNoteNone) {
-  const HelpPopupFunction previous = SetConfigHelpPopupForTesting(RecordHelp);
-  HelpAnswer verify, note;
-  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
-    HWND page = user.OpenTab(kDeleteTab);
-    verify = AskHelp(page, IDC_ERASE_VERIFY);
-    note = AskHelp(page, IDC_SOLID_STATE_NOTE);
-    user.PressCancel();
-  }));
-  SetConfigHelpPopupForTesting(previous);
-  EXPECT_EQ(
-      "Read the last pass of every file back from the disk and compare it with what was written. A file that reads "
-      "back differently is kept and counted as an error.",
-      verify.text);
-  EXPECT_EQ(1, verify.calls);
-  EXPECT_EQ(0, note.calls);
 }
 
 namespace {
 
-// The profile's drive answering the storage question, or failing it as
-// under Wine; which device was asked is kept.
-std::vector<std::wstring> askedDevices;
-bool driveAnswers = false;
-HANDLE WINAPI OpenDrive(LPCWSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-  askedDevices.push_back(name);
-  return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
-BOOL WINAPI AnswerNoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD, LPDWORD returned, LPOVERLAPPED) {
-  if (!driveAnswers || static_cast<STORAGE_PROPERTY_QUERY*>(in)->PropertyId != StorageDeviceSeekPenaltyProperty) {
-    ::SetLastError(ERROR_NOT_SUPPORTED);
-    return FALSE;
-  }
-  DEVICE_SEEK_PENALTY_DESCRIPTOR answer = {sizeof(answer), sizeof(answer), FALSE};
-  memcpy(out, &answer, sizeof(answer));
-  *returned = sizeof(answer);
-  return TRUE;
-}
-
 struct NoteSeen {
   bool visible = true;
   std::string text;
+  int opens = 0;
 };
 
 NoteSeen DeletePageNote(bool answers) {
-  askedDevices.clear();
-  driveAnswers = answers;
-  DriveMediaCalls().createFile = &OpenDrive;
-  DriveMediaCalls().deviceIoControl = &AnswerNoSeekPenalty;
+  testing_support::SolidStateDrive drive(answers);
   NoteSeen seen;
   EXPECT_TRUE(RunOnce([&](SheetUser& user) {
-    HWND page = user.OpenTab(kDeleteTab);
-    HWND note = ::GetDlgItem(page, IDC_SOLID_STATE_NOTE);
+    HWND note = ::GetDlgItem(user.OpenTab(kDeleteTab), IDC_SOLID_STATE_NOTE);
     seen.visible = ::IsWindowVisible(note) != FALSE;
     seen.text = user.Text(note);
     user.PressCancel();
   }));
-  DriveMediaCalls() = RealDriveMediaCalls();
+  seen.opens = testing_support::SolidStateDrive::opens();
   return seen;
 }
 
 }  // namespace
 
 TEST_F(ConfigSheetTest, TheDeletePageSaysWhatErasureCannotReachWhenTheProfileIsOnASolidStateDrive) {
-  wchar_t profile[MAX_PATH] = {};
-  ASSERT_GT(::GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH), 2u);
   const NoteSeen solid = DeletePageNote(true);
-  ASSERT_EQ(1u, askedDevices.size());
-  EXPECT_EQ(std::wstring(L"\\\\.\\") + profile[0] + L":", askedDevices[0]) << "the profile's drive is asked";
+  EXPECT_EQ(1, solid.opens) << "the profile's drive is asked once";
   EXPECT_TRUE(solid.visible);
   EXPECT_EQ(
       "Overwriting cannot reach every copy on a solid-state drive; the drive's own secure erase or full-disk "

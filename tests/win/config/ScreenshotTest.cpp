@@ -3,7 +3,6 @@
 // runs; the script runs it with VARNOKE_SHOT_DIR set.
 #include <windows.h>
 #include <prsht.h>
-#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -12,8 +11,8 @@
 #include <string>
 
 #include "SheetDriver.h"
+#include "SolidStateDrive.h"
 #include "TestSupport.h"
-#include "base/DriveMedia.h"
 #include "menu/CommandBox.h"
 #include "resources/ResourceIds.h"
 
@@ -46,22 +45,6 @@ bool Pose(const std::string& directory, const std::string& name, HWND sheet, HWN
   return false;
 }
 
-// The profile's drive says it has no seek penalty, so that the Delete page
-// shows its solid-state note (Wine's drives answer no storage question).
-HANDLE WINAPI OpenAnyDrive(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-  return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
-BOOL WINAPI NoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD, LPDWORD returned, LPOVERLAPPED) {
-  if (static_cast<STORAGE_PROPERTY_QUERY*>(in)->PropertyId != StorageDeviceSeekPenaltyProperty) {
-    ::SetLastError(ERROR_NOT_SUPPORTED);
-    return FALSE;
-  }
-  DEVICE_SEEK_PENALTY_DESCRIPTOR answer = {sizeof(answer), sizeof(answer), FALSE};
-  memcpy(out, &answer, sizeof(answer));
-  *returned = sizeof(answer);
-  return TRUE;
-}
-
 // PowerShell 7 and Terminal are installed for the pictures, so that the DOS
 // Box page lists every interpreter.
 DWORD WINAPI EveryInterpreter(LPCWSTR path) {
@@ -83,8 +66,8 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
   WriteNumber("DeleteOption", 2);
   WriteNumber("EraseMethod", 3);
   WriteNumber("EraseVerify", 1);
-  DriveMediaCalls().createFile = &OpenAnyDrive;
-  DriveMediaCalls().deviceIoControl = &NoSeekPenalty;
+  // The Delete page shows its solid-state note.
+  testing_support::SolidStateDrive drive;
   CommandBoxCalls().getFileAttributes = &EveryInterpreter;
   WriteNumber("DosBoxShell", 2);
   WriteText("CleanMasks", "*.obj;*.pch|excl|*.tmp|incl|*.bak;*.old|incl");
@@ -130,7 +113,6 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       },
       180000));
   shellExt->Release();
-  DriveMediaCalls() = RealDriveMediaCalls();
   CommandBoxCalls() = RealCommandBoxCalls();
   EXPECT_TRUE(allTaken);
 }

@@ -2,7 +2,6 @@
 // states, cancelling, and runs that must not remove anything.
 #include <windows.h>
 #include <commctrl.h>
-#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -11,9 +10,9 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "SolidStateDrive.h"
 #include "TestSupport.h"
 #include "tests/shared/MaskCutCases.h"
-#include "base/DriveMedia.h"
 #include "base/HelpPopup.h"
 #include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
@@ -227,35 +226,6 @@ TEST(OperationDialog, QuestionsOfEveryModeToTheByte) {
 
 namespace {
 
-// A drive that answers the storage question through the seam; Wine never does.
-struct AnsweringDrive {
-  explicit AnsweringDrive(bool answers) {
-    opens = 0;
-    answersQuestion = answers;
-    DriveMediaCalls().createFile = &Open;
-    DriveMediaCalls().deviceIoControl = &NoSeekPenalty;
-  }
-  ~AnsweringDrive() { DriveMediaCalls() = RealDriveMediaCalls(); }
-  static HANDLE WINAPI Open(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-    ++opens;
-    return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  }
-  static BOOL WINAPI NoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD, LPDWORD returned, LPOVERLAPPED) {
-    if (!answersQuestion || static_cast<STORAGE_PROPERTY_QUERY*>(in)->PropertyId != StorageDeviceSeekPenaltyProperty) {
-      ::SetLastError(ERROR_INVALID_FUNCTION);
-      return FALSE;
-    }
-    DEVICE_SEEK_PENALTY_DESCRIPTOR answer = {sizeof(answer), sizeof(answer), FALSE};
-    memcpy(out, &answer, sizeof(answer));
-    *returned = sizeof(answer);
-    return TRUE;
-  }
-  static int opens;
-  static bool answersQuestion;
-};
-int AnsweringDrive::opens = 0;
-bool AnsweringDrive::answersQuestion = false;
-
 // The question and where the text and the buttons ended up.
 struct QuestionLayout {
   std::string text;
@@ -295,19 +265,19 @@ TEST(OperationDialog, OnASolidStateDriveTheEraseQuestionSaysWhatOverwritingCanno
       "encryption is the way to be sure.";
   QuestionLayout plain, noted, unanswered;
   {
-    AnsweringDrive drive(false);
+    SolidStateDrive drive(false);
     unanswered = AskErase({a, b, c});
-    EXPECT_EQ(1, AnsweringDrive::opens);
+    EXPECT_EQ(1, SolidStateDrive::opens());
   }
   plain = AskErase({a, b, c});
   {
-    AnsweringDrive drive(true);
+    SolidStateDrive drive;
     noted = AskErase({a, b, c}, "question-erase-solid-state");
-    EXPECT_EQ(1, AnsweringDrive::opens) << "three folders on one volume: one question to the drive";
+    EXPECT_EQ(1, SolidStateDrive::opens()) << "three folders on one volume: one question to the drive";
     Settings settings = Defaults();
     for (OperationMode mode : {ModeRecycle, ModeDelete, ModeClean})
       EXPECT_EQ(std::string::npos, AskAndDecline(settings, {a}, mode).text.find(note)) << mode;
-    EXPECT_EQ(1, AnsweringDrive::opens) << "only Erase asks";
+    EXPECT_EQ(1, SolidStateDrive::opens()) << "only Erase asks";
   }
   EXPECT_EQ(question, plain.text);
   EXPECT_EQ(question, unanswered.text) << "a drive that cannot be asked adds nothing";
