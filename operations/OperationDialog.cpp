@@ -227,15 +227,24 @@ void OperationDialog::Show(int control, bool show) {
 void OperationDialog::FitText() {
   const HWND text = ::GetDlgItem(window_, IDC_TEXT);
   RECT box = {};
-  if (!::GetWindowRect(text, &box)) return;
+  if (!::GetWindowRect(text, &box)) {
+    TRACE_FAILURE(LastFailure());
+    return;
+  }
   RECT needed = {0, 0, box.right - box.left, 0};
   {
+    // Measured as the static control draws: its font, breaking at words.
     WindowDC dc(text);
-    if (!dc) return;
+    if (!dc) {
+      TRACE_FAILURE(kResultFail);
+      return;
+    }
     SelectionScope font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(text, WM_GETFONT, 0, 0)));
     if (!::DrawTextW(dc.get(), op_.messageText.c_str(), static_cast<int>(op_.messageText.size()), &needed,
-                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS))
+                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS)) {
+      TRACE_FAILURE(kResultFail);
       return;
+    }
   }
   const int grow = needed.bottom - (box.bottom - box.top);
   if (grow <= 0) return;

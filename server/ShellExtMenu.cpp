@@ -123,9 +123,13 @@ STDMETHODIMP CShellExt::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
 // A grayed item invoked by its offset still runs.
 STDMETHODIMP CShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   COM_TRY_BEGIN
-  const bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
-  const bool controlDown = (::GetKeyState(VK_CONTROL) & 0x80) != 0;
+  bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
+  bool controlDown = (::GetKeyState(VK_CONTROL) & 0x80) != 0;
   if (!info) return TRACE_FAILURE(E_INVALIDARG);
+  // The shell also says which keys were down when the item was chosen, for
+  // a command it invokes later.
+  shiftDown |= (info->fMask & CMIC_MASK_SHIFT_DOWN) != 0;
+  controlDown |= (info->fMask & CMIC_MASK_CONTROL_DOWN) != 0;
   UINT_PTR offset = 0;
   if (!VerbOffset(*info, &offset)) return E_FAIL;
   const MenuCommandEntry* entry = FindMenuCommand(offset);

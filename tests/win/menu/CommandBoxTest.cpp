@@ -250,9 +250,10 @@ class KeysDown {
   BYTE saved_[256] = {};
 };
 
-HRESULT InvokeDosBox(Handler& handler) {
+HRESULT InvokeDosBox(Handler& handler, DWORD mask = 0) {
   CMINVOKECOMMANDINFO info = {};
   info.cbSize = sizeof(info);
+  info.fMask = mask;
   info.lpVerb = MAKEINTRESOURCEA(2);
   return handler->InvokeCommand(&info);
 }
@@ -316,23 +317,28 @@ TEST_F(CommandBoxTest, CtrlShiftAloneAsksForAdministratorRightsThroughRunas) {
   const std::string a = temp_.MakeFolder("a");
   Handler handler;
   ASSERT_EQ(S_OK, handler.Initialize({a}));
+  // The keys as the thread sees them, or as the shell's flags say.
   const struct {
     std::initializer_list<int> keys;
+    DWORD mask;
     const wchar_t* verb;
   } cases[] = {
-      {{VK_CONTROL, VK_SHIFT}, L"runas"},
-      {{VK_SHIFT}, L""},
-      {{VK_CONTROL}, L""},
-      {{}, L""},
+      {{VK_CONTROL, VK_SHIFT}, 0, L"runas"},
+      {{}, CMIC_MASK_SHIFT_DOWN | CMIC_MASK_CONTROL_DOWN, L"runas"},
+      {{VK_CONTROL}, CMIC_MASK_SHIFT_DOWN, L"runas"},
+      {{VK_SHIFT}, 0, L""},
+      {{VK_CONTROL}, 0, L""},
+      {{}, CMIC_MASK_SHIFT_DOWN, L""},
+      {{}, 0, L""},
   };
   for (const auto& expected : cases) {
     launch = Launch();
     {
       KeysDown keys(expected.keys);
-      ASSERT_EQ(S_OK, InvokeDosBox(handler));
+      ASSERT_EQ(S_OK, InvokeDosBox(handler, expected.mask));
     }
     ASSERT_EQ(1, launch.count);
-    EXPECT_EQ(std::wstring(expected.verb), launch.verb) << expected.keys.size() << " keys";
+    EXPECT_EQ(std::wstring(expected.verb), launch.verb) << expected.keys.size() << " keys, mask " << expected.mask;
     EXPECT_EQ(SystemFile(L"cmd.exe"), launch.file);
     EXPECT_EQ(W(a), launch.directory);
   }
