@@ -2,6 +2,7 @@
 
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <set>
 
@@ -29,8 +30,8 @@ bool IsNetworkPath(const std::wstring& path) {
 
 std::wstring VolumePathOf(const std::wstring& folder) {
   // The volume's path is the folder's own path or a part of it, with a
-  // separator added at most.
-  std::wstring volume(folder.size() + 2, L'\0');
+  // separator added at most; a substituted drive may name a longer one.
+  std::wstring volume(std::max<size_t>(folder.size() + 2, MAX_PATH + 1), L'\0');
   if (!calls.getVolumePathName(folder.c_str(), &volume[0], static_cast<DWORD>(volume.size()))) {
     TRACE_FAILURE(LastFailure());
     return std::wstring();
