@@ -1,5 +1,7 @@
-// DOS Box page: extra command-line parameters for the command interpreter.
+// DOS Box page: the interpreter, among those installed, and extra
+// command-line parameters for it.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "config/ConfigPage.h"
@@ -11,6 +13,11 @@ class DosBoxPage : public ConfigPage {
 
  private:
   void OnInitDialog() override;
+  bool OnCommand(int controlId, int code) override;
+  void ListInterpreters();
 
   std::string parameters_;
+  // The stored choice, kept as it is (also when unknown or not installed)
+  // unless the user picks one.
+  uint32_t interpreter_;
 };

@@ -5,6 +5,7 @@
 #include "operations/FolderWalker.h"
 #include "operations/PathNames.h"
 #include "operations/WideText.h"
+#include "base/DriveMedia.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
 #include "base/Module.h"
@@ -104,6 +105,10 @@ void ComposeConfirmation(FolderOperation& operation) {
   ConfirmationTexts texts = ComposeConfirmationTexts(input, ModuleStringUtf8, ShortenUtf8);
   operation.messageText = WideFromUtf8(texts.message);
   operation.folderListText = WideFromUtf8(texts.folderList);
+  // Said while the user can still choose another way; a drive that cannot
+  // be asked adds nothing.
+  if (operation.mode == ModeErase && AnyOnSolidStateDrive(operation.folders))
+    operation.messageText += L"\n" + WideFromUtf8(ModuleStringUtf8(IDS_SOLID_STATE_NOTE));
 }
 
 std::wstring ComposeRefusal(const FolderOperation& operation) {

@@ -7,6 +7,7 @@
 #include "operations/WideText.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
+#include "base/Handles.h"
 #include "base/LastError.h"
 #include "base/Module.h"
 
@@ -50,6 +51,8 @@ class OperationDialog {
   void ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control);
   void SetText(int control, const std::wstring& text);
   void Show(int control, bool show);
+  void FitText();
+  void MoveDown(int control, int distance);
 
   FolderOperation& op_;
   HWND window_ = nullptr;
@@ -129,6 +132,7 @@ void OperationDialog::Initialise() {
   }
   ComposeConfirmation(op_);
   SetText(IDC_TEXT, op_.messageText);
+  FitText();
   SetText(IDC_FILENAME, op_.fileText);
   SetText(IDC_PASSES, op_.passesText);
 }
@@ -215,6 +219,49 @@ void OperationDialog::SetText(int control, const std::wstring& text) {
 
 void OperationDialog::Show(int control, bool show) {
   ::ShowWindow(::GetDlgItem(window_, control), show ? SW_SHOW : SW_HIDE);
+}
+
+// A question longer than the box it was drawn for (the solid-state note
+// adds lines) grows the box, the dialog with it, and moves the buttons and
+// the passes line below it down; the dialog stays centred where it was.
+void OperationDialog::FitText() {
+  const HWND text = ::GetDlgItem(window_, IDC_TEXT);
+  RECT box = {};
+  if (!::GetWindowRect(text, &box)) {
+    TRACE_FAILURE(LastFailure());
+    return;
+  }
+  RECT needed = {0, 0, box.right - box.left, 0};
+  {
+    // Measured as the static control draws: its font, breaking at words.
+    WindowDC dc(text);
+    if (!dc) {
+      TRACE_FAILURE(kResultFail);
+      return;
+    }
+    SelectionScope font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(text, WM_GETFONT, 0, 0)));
+    if (!::DrawTextW(dc.get(), op_.messageText.c_str(), static_cast<int>(op_.messageText.size()), &needed,
+                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS)) {
+      TRACE_FAILURE(kResultFail);
+      return;
+    }
+  }
+  const int grow = needed.bottom - (box.bottom - box.top);
+  if (grow <= 0) return;
+  ::SetWindowPos(text, nullptr, 0, 0, box.right - box.left, needed.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int control : {IDOK, IDCANCEL, IDC_PASSES}) MoveDown(control, grow);
+  RECT frame = {};
+  ::GetWindowRect(window_, &frame);
+  ::SetWindowPos(window_, nullptr, frame.left, frame.top - grow / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + grow, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OperationDialog::MoveDown(int control, int distance) {
+  const HWND child = ::GetDlgItem(window_, control);
+  RECT place = {};
+  ::GetWindowRect(child, &place);
+  ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+  ::SetWindowPos(child, nullptr, place.left, place.top + distance, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace

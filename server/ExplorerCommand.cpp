@@ -338,10 +338,11 @@ STDMETHODIMP SubCommand::GetFlags(EXPCMDFLAGS* flags) {
 STDMETHODIMP SubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   COM_TRY_BEGIN
   const bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
+  const bool controlDown = (::GetKeyState(VK_CONTROL) & 0x80) != 0;
   SelectedFolders folders;
   RETURN_IF_FAILED(ReadFolders(items, folders));
   const CommandContext context = {root_->settings(), folders, SiteWindow(site() ? site() : root_->site()),
-                                  shiftDown};
+                                  shiftDown, controlDown};
   entry_.run(context);
   return S_OK;
   COM_TRY_END

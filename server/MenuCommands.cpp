@@ -21,7 +21,10 @@ constexpr ItemBitmaps kDeleteBitmaps = {IDB_DELETE_NORMAL, IDB_DELETE_HIGHLIGHTE
 // nothing for the shell.
 void RunConfigure(const CommandContext& context) { ShowConfigSheet(context.settings, context.owner); }
 
-void RunDosBox(const CommandContext& context) { OpenCommandPrompt(context.settings, context.folders); }
+// Ctrl+Shift asks for an administrator's prompt, as Terminal's own menu does.
+void RunDosBox(const CommandContext& context) {
+  OpenCommandPrompt(context.settings, context.folders, context.shiftDown && context.controlDown);
+}
 
 void RunDelete(const CommandContext& context) {
   OperationMode mode = ModeRecycle;

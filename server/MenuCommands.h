@@ -27,6 +27,7 @@ struct CommandContext {
   const SelectedFolders& folders;
   HWND owner;
   bool shiftDown;
+  bool controlDown;
 };
 
 struct ItemBitmaps {

@@ -39,8 +39,8 @@ bool VerbOffset(const CMINVOKECOMMANDINFO& info, UINT_PTR* offset) {
   return true;
 }
 
-void RunMenuCommand(CShellExt& handler, MenuCommand command, bool shiftDown) {
-  const CommandContext context = {handler.settings(), handler.folders(), ::GetActiveWindow(), shiftDown};
+void RunMenuCommand(CShellExt& handler, MenuCommand command, bool shiftDown, bool controlDown) {
+  const CommandContext context = {handler.settings(), handler.folders(), ::GetActiveWindow(), shiftDown, controlDown};
   FindMenuCommand(command)->run(context);
 }
 
@@ -123,24 +123,29 @@ STDMETHODIMP CShellExt::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
 // A grayed item invoked by its offset still runs.
 STDMETHODIMP CShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   COM_TRY_BEGIN
-  const bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
+  bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
+  bool controlDown = (::GetKeyState(VK_CONTROL) & 0x80) != 0;
   if (!info) return TRACE_FAILURE(E_INVALIDARG);
+  // The shell also says which keys were down when the item was chosen, for
+  // a command it invokes later.
+  shiftDown |= (info->fMask & CMIC_MASK_SHIFT_DOWN) != 0;
+  controlDown |= (info->fMask & CMIC_MASK_CONTROL_DOWN) != 0;
   UINT_PTR offset = 0;
   if (!VerbOffset(*info, &offset)) return E_FAIL;
   const MenuCommandEntry* entry = FindMenuCommand(offset);
   if (!entry || !entry->run) return E_FAIL;
-  RunMenuCommand(*this, entry->command, shiftDown);
+  RunMenuCommand(*this, entry->command, shiftDown, controlDown);
   return S_OK;
   COM_TRY_END
 }
 
-void CShellExt::RunConfigureCommand() { RunMenuCommand(*this, CmdConfigure, false); }
+void CShellExt::RunConfigureCommand() { RunMenuCommand(*this, CmdConfigure, false, false); }
 
-void CShellExt::RunCommandBox() { RunMenuCommand(*this, CmdDosBox, false); }
+void CShellExt::RunCommandBox() { RunMenuCommand(*this, CmdDosBox, false, false); }
 
-void CShellExt::RunDeleteCommand(bool shiftDown) { RunMenuCommand(*this, CmdDelete, shiftDown); }
+void CShellExt::RunDeleteCommand(bool shiftDown) { RunMenuCommand(*this, CmdDelete, shiftDown, false); }
 
-void CShellExt::RunCleanCommand() { RunMenuCommand(*this, CmdClean, false); }
+void CShellExt::RunCleanCommand() { RunMenuCommand(*this, CmdClean, false, false); }
 
 STDMETHODIMP CShellExt::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
   return HandleMenuMsg2(message, wParam, lParam, nullptr);

@@ -36,6 +36,17 @@ enum EraseMethod : uint32_t {
 };
 constexpr uint32_t kEraseMethodCount = 4;
 
+// Values of Settings::DosBoxShell: the interpreter DOS Box starts. A stored
+// value outside the enumeration, or a choice that is not installed, starts
+// Command Prompt; the configuration keeps it unless the user picks another.
+enum DosBoxInterpreter : uint32_t {
+  CommandPrompt = 0,
+  WindowsPowerShell = 1,
+  PowerShell7 = 2,
+  WindowsTerminal = 3,
+};
+constexpr uint32_t kDosBoxInterpreterCount = 4;
+
 // What a Delete or Clean run does with the files it reaches. A delete
 // option starts the mode of the same value.
 enum OperationMode : int32_t {
@@ -57,7 +68,7 @@ struct Settings {
   uint32_t Items = 0xFFFFFFFF;
   int32_t MenuBitmaps = 1;
   std::string DosBoxParam;
-  uint32_t DosBoxShell = 0;  // the interpreter DOS Box starts; 0: Command Prompt
+  uint32_t DosBoxShell = CommandPrompt;  // a DosBoxInterpreter
   int32_t DeleteOption = DeleteToRecycleBin;
   uint32_t EraseMethod = RandomPass;
   int32_t EraseVerify = 0;  // non-zero: the last pass is read back and compared

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "SheetDriver.h"
+#include "SolidStateDrive.h"
 #include "TestSupport.h"
 #include "resources/ResourceIds.h"
 #include "config/ConfigPage.h"
+#include "menu/CommandBox.h"
 #include "server/ShellExt.h"
 #include "tests/shared/MaskHistoryExample.h"
 
@@ -222,16 +224,19 @@ HelpAnswer AskHelp(HWND page, int controlId) {
 
 TEST_F(ConfigSheetTest, HelpShowsTheTextOfTheControlOnItsOwnPageAndNothingForLabels) {
   const HelpPopupFunction previous = SetConfigHelpPopupForTesting(RecordHelp);
-  HelpAnswer deleteReport, cleanReport, parameters, dosBoxBox, webLink, description, label;
+  HelpAnswer deleteReport, cleanReport, parameters, dosBoxBox, webLink, description, label, shell, verify, note;
   EXPECT_TRUE(RunOnce([&](SheetUser& user) {
     HWND items = user.OpenTab(kItemsTab);
     dosBoxBox = AskHelp(items, IDC_SHOW_DOSBOX);
     webLink = AskHelp(items, IDC_WEBLINK);
     label = AskHelp(items, -1);
     parameters = AskHelp(user.OpenTab(kDosBoxTab), IDC_DOSBOX_PARAM);
+    shell = AskHelp(user.OpenTab(kDosBoxTab), IDC_DOSBOX_SHELL);
     HWND erase = user.OpenTab(kDeleteTab);
     deleteReport = AskHelp(erase, IDC_REPORT);
     description = AskHelp(erase, IDC_DESCR);
+    verify = AskHelp(erase, IDC_ERASE_VERIFY);
+    note = AskHelp(erase, IDC_SOLID_STATE_NOTE);
     cleanReport = AskHelp(user.OpenTab(kCleanTab), IDC_REPORT);
     user.PressCancel();
   }));
@@ -240,7 +245,9 @@ TEST_F(ConfigSheetTest, HelpShowsTheTextOfTheControlOnItsOwnPageAndNothingForLab
   EXPECT_EQ("Show summary of all deleted files.", cleanReport.text);
   EXPECT_EQ("Run a DOS command box for the selected folder.", dosBoxBox.text);
   EXPECT_EQ(0u, parameters.text.find("For a list of possible parameters type \"cmd /?\""));
-  for (const HelpAnswer* none : {&webLink, &description, &label}) {
+  EXPECT_EQ(0u, shell.text.find("The interpreter DOS Box starts in the selected folder."));
+  EXPECT_EQ(0u, verify.text.find("Read the last pass of every file back from the disk"));
+  for (const HelpAnswer* none : {&webLink, &description, &label, &note}) {
     EXPECT_EQ(0, none->calls);
     EXPECT_EQ(TRUE, none->answer);
   }
@@ -321,6 +328,80 @@ TEST_F(ConfigSheetTest, ParametersAreStoredAsTypedBlanksIncluded) {
     user.PressOk();
   }));
   EXPECT_EQ("", Text("DosBoxParam"));
+}
+
+namespace {
+
+// PowerShell 7 and Terminal are "installed" for the page while one lives;
+// Wine has Command Prompt and Windows PowerShell of its own.
+bool everyInterpreterInstalled = false;
+DWORD WINAPI InterpreterAttributes(LPCWSTR path) {
+  const std::wstring name(path);
+  for (const wchar_t* end : {L"\\PowerShell\\7\\pwsh.exe", L"\\Microsoft\\WindowsApps\\wt.exe"})
+    if (everyInterpreterInstalled && name.size() > wcslen(end) && name.compare(name.size() - wcslen(end), wcslen(end), end) == 0)
+      return FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT;
+  return RealCommandBoxCalls().getFileAttributes(path);
+}
+struct InstalledInterpreters {
+  explicit InstalledInterpreters(bool every) {
+    everyInterpreterInstalled = every;
+    CommandBoxCalls().getFileAttributes = &InterpreterAttributes;
+  }
+  ~InstalledInterpreters() { CommandBoxCalls() = RealCommandBoxCalls(); }
+};
+
+// The interpreter list as the page shows it, and the stored choice after
+// picking item `pick` (-1: none) and OK.
+struct InterpreterList {
+  std::vector<std::string> names;
+  std::string shown;
+};
+InterpreterList ShowInterpreters(int pick) {
+  InterpreterList list;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDosBoxTab);
+    HWND box = ::GetDlgItem(page, IDC_DOSBOX_SHELL);
+    for (int i = 0; i < user.ItemCount(page, IDC_DOSBOX_SHELL); ++i) {
+      char name[64] = {};
+      ::SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
+      list.names.push_back(name);
+    }
+    list.shown = user.Text(box);
+    if (pick >= 0) user.Choose(page, IDC_DOSBOX_SHELL, pick);
+    user.PressOk();
+  }));
+  return list;
+}
+
+}  // namespace
+
+TEST_F(ConfigSheetTest, TheInterpreterListOffersWhatIsInstalledAndStoresTheChoice) {
+  InterpreterList list;
+  {
+    InstalledInterpreters every(true);
+    list = ShowInterpreters(2);
+    EXPECT_EQ((std::vector<std::string>{"Command Prompt", "Windows PowerShell", "PowerShell 7", "Windows Terminal"}),
+              list.names);
+    EXPECT_EQ("Command Prompt", list.shown);
+    EXPECT_EQ(2u, Number("DosBoxShell"));
+
+    WriteNumber("DosBoxShell", 3);
+    list = ShowInterpreters(-1);
+    EXPECT_EQ("Windows Terminal", list.shown);
+    EXPECT_EQ(3u, Number("DosBoxShell"));
+  }
+  // Without PowerShell 7 and Terminal the list leaves them out and shows
+  // what DOS Box starts instead; the stored choice stays for the day they
+  // are back.
+  InstalledInterpreters wineOnly(false);
+  list = ShowInterpreters(-1);
+  EXPECT_EQ((std::vector<std::string>{"Command Prompt", "Windows PowerShell"}), list.names);
+  EXPECT_EQ("Command Prompt", list.shown);
+  EXPECT_EQ(3u, Number("DosBoxShell"));
+  WriteNumber("DosBoxShell", 77);
+  list = ShowInterpreters(1);
+  EXPECT_EQ("Command Prompt", list.shown);
+  EXPECT_EQ(1u, Number("DosBoxShell"));
 }
 
 // ---- Delete ------------------------------------------------------------------
@@ -407,6 +488,74 @@ TEST_F(ConfigSheetTest, TheChosenMethodIsStoredEvenWhenTheModeChangesAway) {
   EXPECT_EQ("35 passes (Gutmann)", gutmann);
   EXPECT_EQ(3u, Number("EraseMethod"));
   EXPECT_EQ(0u, Number("DeleteOption"));
+}
+
+TEST_F(ConfigSheetTest, VerifyGoesWithEraseIsStoredFromItsBoxAndLoadedIntoIt) {
+  bool checkedAtStart = true, enabledOutsideErase = true, enabledInErase = false;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDeleteTab);
+    checkedAtStart = user.IsChecked(page, IDC_ERASE_VERIFY);
+    enabledOutsideErase = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_PERMANENT);
+    enabledOutsideErase |= user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_ERASE);
+    enabledInErase = user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_ERASE_VERIFY);
+    user.PressOk();
+  }));
+  EXPECT_FALSE(checkedAtStart);
+  EXPECT_FALSE(enabledOutsideErase);
+  EXPECT_TRUE(enabledInErase);
+  EXPECT_EQ(1u, Number("EraseVerify"));
+
+  // Loaded checked; unchecked, it stores 0 even when the mode then changes
+  // away, as the method does.
+  bool checkedWhenStored = false;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND page = user.OpenTab(kDeleteTab);
+    checkedWhenStored = user.IsChecked(page, IDC_ERASE_VERIFY) && user.IsEnabled(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_ERASE_VERIFY);
+    user.Click(page, IDC_RECYCLE);
+    user.PressOk();
+  }));
+  EXPECT_TRUE(checkedWhenStored);
+  EXPECT_EQ(0u, Number("EraseVerify"));
+}
+
+namespace {
+
+struct NoteSeen {
+  bool visible = true;
+  std::string text;
+  int opens = 0;
+};
+
+NoteSeen DeletePageNote(bool answers) {
+  testing_support::SolidStateDrive drive(answers);
+  NoteSeen seen;
+  EXPECT_TRUE(RunOnce([&](SheetUser& user) {
+    HWND note = ::GetDlgItem(user.OpenTab(kDeleteTab), IDC_SOLID_STATE_NOTE);
+    seen.visible = ::IsWindowVisible(note) != FALSE;
+    seen.text = user.Text(note);
+    user.PressCancel();
+  }));
+  seen.opens = testing_support::SolidStateDrive::opens();
+  return seen;
+}
+
+}  // namespace
+
+TEST_F(ConfigSheetTest, TheDeletePageSaysWhatErasureCannotReachWhenTheProfileIsOnASolidStateDrive) {
+  const NoteSeen solid = DeletePageNote(true);
+  EXPECT_EQ(1, solid.opens) << "the profile's drive is asked once";
+  EXPECT_TRUE(solid.visible);
+  EXPECT_EQ(
+      "Overwriting cannot reach every copy on a solid-state drive; the drive's own secure erase or full-disk "
+      "encryption is the way to be sure.",
+      solid.text);
+  const NoteSeen unanswered = DeletePageNote(false);
+  EXPECT_FALSE(unanswered.visible);
+  EXPECT_EQ("", unanswered.text);
 }
 
 TEST_F(ConfigSheetTest, OutOfRangeDeleteValuesAreShownAsNothingChosenAndStoredBack) {

@@ -11,7 +11,9 @@
 #include <string>
 
 #include "SheetDriver.h"
+#include "SolidStateDrive.h"
 #include "TestSupport.h"
+#include "menu/CommandBox.h"
 #include "resources/ResourceIds.h"
 
 using namespace config_test;
@@ -43,6 +45,16 @@ bool Pose(const std::string& directory, const std::string& name, HWND sheet, HWN
   return false;
 }
 
+// PowerShell 7 and Terminal are installed for the pictures, so that the DOS
+// Box page lists every interpreter.
+DWORD WINAPI EveryInterpreter(LPCWSTR path) {
+  const std::wstring name(path);
+  for (const wchar_t* end : {L"\\pwsh.exe", L"\\wt.exe"})
+    if (name.size() > wcslen(end) && name.compare(name.size() - wcslen(end), wcslen(end), end) == 0)
+      return FILE_ATTRIBUTE_ARCHIVE;
+  return RealCommandBoxCalls().getFileAttributes(path);
+}
+
 }  // namespace
 
 TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
@@ -53,6 +65,11 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
   WriteText("DosBoxParam", "/k macros.bat");
   WriteNumber("DeleteOption", 2);
   WriteNumber("EraseMethod", 3);
+  WriteNumber("EraseVerify", 1);
+  // The Delete page shows its solid-state note.
+  testing_support::SolidStateDrive drive;
+  CommandBoxCalls().getFileAttributes = &EveryInterpreter;
+  WriteNumber("DosBoxShell", 2);
   WriteText("CleanMasks", "*.obj;*.pch|excl|*.tmp|incl|*.bak;*.old|incl");
   WriteNumber("CleanSubfolders", 1);
   CShellExt* shellExt = new CShellExt();
@@ -64,8 +81,11 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       [&](SheetUser& user) {
         const std::string dir = directory;
         allTaken &= Pose(dir, "config-items", user.sheet());
-        user.OpenTab(1);
+        HWND dosBox = user.OpenTab(1);
         allTaken &= Pose(dir, "config-dosbox", user.sheet());
+        ::SendDlgItemMessageA(dosBox, IDC_DOSBOX_SHELL, CB_SHOWDROPDOWN, TRUE, 0);
+        allTaken &= Pose(dir, "config-dosbox-choices", user.sheet());
+        ::SendDlgItemMessageA(dosBox, IDC_DOSBOX_SHELL, CB_SHOWDROPDOWN, FALSE, 0);
         HWND erase = user.OpenTab(2);
         allTaken &= Pose(dir, "config-delete", user.sheet());
         // F1 on the method list: the help request goes to the page.
@@ -93,5 +113,6 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       },
       180000));
   shellExt->Release();
+  CommandBoxCalls() = RealCommandBoxCalls();
   EXPECT_TRUE(allTaken);
 }

@@ -228,7 +228,7 @@ TEST_F(DISABLED_HostDrive, ADriveRootGetsTheMenuTheDosBoxAndClean) {
   init->Release();
 
   CommandBoxCalls().shellExecuteEx = &RecordStart;
-  OpenCommandPrompt(Settings(), SelectedFolders{root_});
+  OpenCommandPrompt(Settings(), SelectedFolders{root_}, false);
   CommandBoxCalls() = RealCommandBoxCalls();
   EXPECT_EQ(root_, startedIn) << "the box starts in the root";
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "SolidStateDrive.h"
 #include "TestSupport.h"
 #include "tests/shared/MaskCutCases.h"
 #include "base/HelpPopup.h"
@@ -221,6 +222,73 @@ TEST(OperationDialog, QuestionsOfEveryModeToTheByte) {
               AskAndDecline(settings, {a}, ModeClean).text);
   }
   EXPECT_TRUE(Exists(a) && Exists(b) && Exists(c));
+}
+
+namespace {
+
+// The question and where the text and the buttons ended up.
+struct QuestionLayout {
+  std::string text;
+  RECT frame = {}, textBox = {}, yes = {}, no = {};
+};
+
+QuestionLayout AskErase(const std::vector<std::string>& paths, const std::string& shot = std::string()) {
+  QuestionLayout seen;
+  Settings settings = Defaults();
+  SelectedFolders folders;
+  for (const std::string& path : paths) folders.push_back(W(path));
+  FolderOperation operation(settings, folders, ModeErase);
+  DialogDriver::Run([&] { RunOperationDialog(operation, nullptr); },
+                    [&](DialogDriver& d) {
+                      if (!d.WaitForDialog()) return;
+                      seen.text = d.Text(IDC_TEXT);
+                      ::GetWindowRect(d.dialog(), &seen.frame);
+                      ::GetWindowRect(::GetDlgItem(d.dialog(), IDC_TEXT), &seen.textBox);
+                      ::GetWindowRect(::GetDlgItem(d.dialog(), IDOK), &seen.yes);
+                      ::GetWindowRect(::GetDlgItem(d.dialog(), IDCANCEL), &seen.no);
+                      if (!shot.empty()) d.Shot(shot);
+                      d.Click(IDCANCEL);
+                    });
+  return seen;
+}
+
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+}  // namespace
+
+TEST(OperationDialog, OnASolidStateDriveTheEraseQuestionSaysWhatOverwritingCannotReachAndShowsItWhole) {
+  TempFolder temp("s");
+  const std::string a = temp.MakeFolder("A"), b = temp.MakeFolder("B"), c = temp.MakeFolder("C");
+  const std::string question = "Are you sure you want to erase (1 pass (zero)):\n\n" + a + "\n" + b + "\n...\n";
+  const std::string note =
+      "Overwriting cannot reach every copy on a solid-state drive; the drive's own secure erase or full-disk "
+      "encryption is the way to be sure.";
+  QuestionLayout plain, noted, unanswered;
+  {
+    SolidStateDrive drive(false);
+    unanswered = AskErase({a, b, c});
+    EXPECT_EQ(1, SolidStateDrive::opens());
+  }
+  plain = AskErase({a, b, c});
+  {
+    SolidStateDrive drive;
+    noted = AskErase({a, b, c}, "question-erase-solid-state");
+    EXPECT_EQ(1, SolidStateDrive::opens()) << "three folders on one volume: one question to the drive";
+    Settings settings = Defaults();
+    for (OperationMode mode : {ModeRecycle, ModeDelete, ModeClean})
+      EXPECT_EQ(std::string::npos, AskAndDecline(settings, {a}, mode).text.find(note)) << mode;
+    EXPECT_EQ(1, SolidStateDrive::opens()) << "only Erase asks";
+  }
+  EXPECT_EQ(question, plain.text);
+  EXPECT_EQ(question, unanswered.text) << "a drive that cannot be asked adds nothing";
+  EXPECT_EQ(Height(plain.frame), Height(unanswered.frame));
+  EXPECT_EQ(question + "\n" + note, noted.text);
+  // The question was drawn for five lines; with the note it needs more.
+  EXPECT_GT(Height(noted.textBox), Height(plain.textBox));
+  EXPECT_EQ(Height(noted.frame) - Height(plain.frame), Height(noted.textBox) - Height(plain.textBox));
+  EXPECT_EQ(noted.yes.top - noted.textBox.bottom, plain.yes.top - plain.textBox.bottom) << "the buttons moved with it";
+  EXPECT_EQ(noted.no.top, noted.yes.top);
+  EXPECT_LE(noted.yes.bottom, noted.frame.bottom);
 }
 
 TEST(OperationDialog, LongPathIsShortenedInTheQuestionAndWholeInTheFolderList) {
