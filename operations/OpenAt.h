@@ -8,6 +8,8 @@
 // NtOpenFile's open options that the walk and the removals use.
 constexpr DWORD kOpenDirectory = 0x00000001;     // FILE_DIRECTORY_FILE
 constexpr DWORD kOpenSynchronous = 0x00000020;   // FILE_SYNCHRONOUS_IO_NONALERT
+constexpr DWORD kOpenNonDirectory = 0x00000040;  // FILE_NON_DIRECTORY_FILE
+constexpr DWORD kOpenDeleteOnClose = 0x00001000;  // FILE_DELETE_ON_CLOSE
 constexpr DWORD kOpenForBackup = 0x00004000;     // FILE_OPEN_FOR_BACKUP_INTENT
 constexpr DWORD kOpenReparsePoint = 0x00200000;  // FILE_OPEN_REPARSE_POINT
 

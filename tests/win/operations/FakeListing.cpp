@@ -4,6 +4,8 @@
 #include <cstring>
 #include <functional>
 
+#include "operations/OpenAt.h"
+
 namespace engine_test {
 
 FakeListing* FakeListing::current_ = nullptr;
@@ -127,11 +129,16 @@ HANDLE WINAPI FakeListing::OpenPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRI
   return self.Hold(open);
 }
 
-DWORD FakeListing::OpenAt(HANDLE folder, const wchar_t* name, uint32_t length, DWORD, DWORD, HANDLE* opened) {
+DWORD FakeListing::OpenAt(HANDLE folder, const wchar_t* name, uint32_t length, DWORD, DWORD options,
+                          HANDLE* opened) {
   FakeListing& self = *current_;
   const std::wstring& parent = reinterpret_cast<Open*>(folder)->path;
   Open* open = new Open;
-  const DWORD error = self.Find(parent, parent + L"\\" + std::wstring(name, length), open);
+  DWORD error = self.Find(parent, parent + L"\\" + std::wstring(name, length), open);
+  // As the system: a folder is no file, and a delete-on-close open removes
+  // the entry once its handle closes.
+  if (error == ERROR_SUCCESS && open->folder && (options & kOpenNonDirectory)) error = ERROR_ACCESS_DENIED;
+  open->deleteOnClose = (options & kOpenDeleteOnClose) != 0;
   if (error != ERROR_SUCCESS) {
     delete open;
     *opened = INVALID_HANDLE_VALUE;
@@ -219,7 +226,9 @@ BOOL WINAPI FakeListing::SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS k
 }
 
 BOOL WINAPI FakeListing::CloseOpen(HANDLE handle) {
-  delete reinterpret_cast<Open*>(handle);
+  const Open* open = reinterpret_cast<Open*>(handle);
+  if (open->deleteOnClose) (open->folder ? current_->removed : current_->deleted).push_back(open->path);
+  delete open;
   --current_->openNow;
   return TRUE;
 }

@@ -69,6 +69,7 @@ class FakeListing {
     const FakeFolder* listing = nullptr;
     size_t next = 0;
     FakeFolder single;  // a listing of one named entry
+    bool deleteOnClose = false;
   };
   static HANDLE WINAPI FindFirst(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
   static BOOL WINAPI FindNext(HANDLE listing, LPWIN32_FIND_DATAW data);

@@ -342,25 +342,30 @@ struct Placed {
   }
 };
 
-TEST(WalkLinks, EntriesAreRemovedThroughTheirOwnHandleWhileTheyAreWhatWasListed) {
+// A folder goes only while it is the one listed; a file goes as the name it
+// was listed under in the held folder, whatever that name holds now, but
+// never as a folder swapped in for it.
+TEST(WalkLinks, EntriesAreRemovedThroughTheirOwnHandleAndNeverAsAFolderSwappedInForAFile) {
   for (const int32_t openToRemove : {0, 1}) {
     FakeListing fake;
-    fake.folders[L"F"].entries = {{L"S", kDir}, {L"L", kDirLink}, {L"M", kDirLink}, {L"a", kFile}, {L"b", kFile}};
+    fake.folders[L"F"].entries = {{L"S", kDir}, {L"L", kDirLink}, {L"M", kDirLink},
+                                  {L"a", kFile}, {L"b", kFile},    {L"d", kFile}};
     fake.folders[L"F\\S"].entries = {{L"c", kFile}};
     fake.attributes[L"F\\L"] = kDirLink;  // the link's own handle
     fake.tags[L"F\\L"] = 0xA0000003;
     fake.attributes[L"F\\M"] = kDir;  // followed, as Wine does for host links
     fake.openedIds[L"F\\b"] = 0x1234;  // replaced since the listing
+    fake.attributes[L"F\\d"] = kDir;
     Placed placed;
     WalkOptions options{1, 1, "*", &Placed::Callback, &placed};
     options.place = &placed.place;
     options.openToRemove = openToRemove;
     EXPECT_EQ(0, WalkFolder(L"F", options));
     EXPECT_EQ((std::vector<std::pair<std::wstring, int32_t>>{
-                  {L"c", 1}, {L"S", 1}, {L"L", 1}, {L"M", 0}, {L"a", 1}, {L"b", 0}}),
+                  {L"c", 1}, {L"S", 1}, {L"L", 1}, {L"M", 0}, {L"a", 1}, {L"b", 1}, {L"d", 0}}),
               placed.removals);
-    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, ERROR_CANT_ACCESS_FILE, 0, ERROR_FILE_INVALID}), placed.errors);
-    EXPECT_EQ((std::vector<std::wstring>{L"F\\S\\c", L"F\\a"}), fake.deleted);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, ERROR_CANT_ACCESS_FILE, 0, 0, ERROR_ACCESS_DENIED}), placed.errors);
+    EXPECT_EQ((std::vector<std::wstring>{L"F\\S\\c", L"F\\a", L"F\\b"}), fake.deleted);
     EXPECT_EQ((std::vector<std::wstring>{L"F\\S", L"F\\L"}), fake.removed) << "held " << openToRemove;
     EXPECT_EQ(0, fake.openNow);
   }
