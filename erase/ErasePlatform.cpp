@@ -2,11 +2,12 @@
 
 namespace {
 
-void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, bytes); }
-void HeapRelease(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
+void* PageAllocate(size_t bytes) { return ::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE); }
+void PageRelease(void* block) { ::VirtualFree(block, 0, MEM_RELEASE); }
 
 using FindFirstStreamFn = HANDLE(WINAPI*)(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, DWORD);
 using FindNextStreamFn = BOOL(WINAPI*)(HANDLE, LPVOID);
+using VolumeByHandleFn = BOOL(WINAPI*)(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
 
 template <typename F>
 F Kernel32Proc(const char* name) {
@@ -27,14 +28,25 @@ BOOL WINAPI FindNextStream(HANDLE listing, LPVOID data) {
   return FALSE;
 }
 
+// Vista and later; before, the volume's flags are not known by handle.
+BOOL WINAPI GetVolumeInformationByHandle(HANDLE file, LPWSTR name, DWORD nameLength, LPDWORD serial,
+                                         LPDWORD componentLength, LPDWORD flags, LPWSTR system, DWORD systemLength) {
+  static const VolumeByHandleFn call = Kernel32Proc<VolumeByHandleFn>("GetVolumeInformationByHandleW");
+  if (call) return call(file, name, nameLength, serial, componentLength, flags, system, systemLength);
+  ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}
+
 const ErasePlatform kRealCalls = {
     ::FindFirstFileW, ::FindClose, ::GetFileAttributesW, ::CreateFileW, ::GetFileInformationByHandle, ::GetFileSize,
     ::SetFilePointer, ::LockFile, ::WriteFile, ::UnlockFile, ::FlushFileBuffers, ::CloseHandle, ::DeleteFileW,
     FindFirstStream, FindNextStream,
-    HeapAllocate, HeapRelease,
+    PageAllocate, PageRelease,
     ::CryptAcquireContextA, ::CryptCreateHash, ::CryptHashData, ::CryptGetHashParam, ::CryptGenRandom,
     ::CryptDestroyHash, ::CryptReleaseContext,
-    ::GetCursorPos, ::GetCaretPos, ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime};
+    ::GetCursorPos, ::GetCaretPos, ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime,
+    ::GetVolumePathNameW, ::GetDiskFreeSpaceW, GetVolumeInformationByHandle, ::DeviceIoControl, ::SetEndOfFile,
+    ::ReadFile};
 
 ErasePlatform calls = kRealCalls;
 

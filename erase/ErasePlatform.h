@@ -31,7 +31,8 @@ struct ErasePlatform {
   // with ERROR_CALL_NOT_IMPLEMENTED, which counts as "no named streams".
   HANDLE(WINAPI* findFirstStream)(LPCWSTR path, STREAM_INFO_LEVELS level, LPVOID data, DWORD flags);
   BOOL(WINAPI* findNextStream)(HANDLE listing, LPVOID data);
-  // The write buffer.
+  // The write buffer (and the read-back buffer of verification): whole
+  // pages, so that an unbuffered handle can take them.
   void* (*allocate)(size_t bytes);
   void (*release)(void* block);
   // The random generator.
@@ -49,6 +50,20 @@ struct ErasePlatform {
   BOOL(WINAPI* queryPerformanceCounter)(LARGE_INTEGER* counter);
   void(WINAPI* getSystemTime)(LPSYSTEMTIME time);
   LONG(WINAPI* getMessageTime)();
+  // Where the passes can reach: the volume's cluster and sector size, what
+  // the volume says of its writes, the file's allocated ranges, its
+  // decompression; the cut back to the file's size after the slack; the
+  // read-back of verification.
+  BOOL(WINAPI* getVolumePathName)(LPCWSTR path, LPWSTR root, DWORD length);
+  BOOL(WINAPI* getDiskFreeSpace)(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                                 LPDWORD totalClusters);
+  BOOL(WINAPI* getVolumeInformationByHandle)(HANDLE file, LPWSTR name, DWORD nameLength, LPDWORD serial,
+                                             LPDWORD componentLength, LPDWORD flags, LPWSTR system,
+                                             DWORD systemLength);
+  BOOL(WINAPI* deviceIoControl)(HANDLE file, DWORD code, LPVOID in, DWORD inLength, LPVOID out, DWORD outLength,
+                                LPDWORD returned, LPOVERLAPPED overlapped);
+  BOOL(WINAPI* setEndOfFile)(HANDLE file);
+  BOOL(WINAPI* readFile)(HANDLE file, LPVOID data, DWORD length, LPDWORD read, LPOVERLAPPED overlapped);
 };
 
 // The table in use; tests change entries and put the real ones back.

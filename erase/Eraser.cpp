@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "erase/ErasePlatform.h"
 #include "erase/LinkEntry.h"
 #include "erase/PassFiller.h"
+#include "erase/TargetLayout.h"
 
 static constexpr const char* kUnit = kUnitErase;
 
@@ -78,11 +80,30 @@ class PassScope {
 };
 
 // What one pass writes over: the file's data or one of its named streams,
-// with the size it had when it was opened.
+// with the size it had when it was opened and the ranges each pass writes.
 struct Target {
   FileOwner file;
   uint64_t size = 0;
+  std::vector<Extent> extents;
 };
+
+// What the chunks of one pass go through, besides the target.
+struct PassWork {
+  PassFiller& filler;
+  uint8_t* buffer;
+  uint8_t* readBack;  // non-null: every chunk is read back into it and compared
+  const EraseRequest& request;
+};
+
+Result MoveTo(HANDLE file, uint64_t offset) {
+  LONG high = static_cast<LONG>(offset >> 32);
+  ::SetLastError(ERROR_SUCCESS);
+  if (EraseCalls().setFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
+          INVALID_SET_FILE_POINTER &&
+      ::GetLastError() != ERROR_SUCCESS)
+    return TRACE_FAILURE(LastFailure());
+  return kResultOk;
+}
 
 Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
   ErasePlatform& calls = EraseCalls();
@@ -102,21 +123,68 @@ Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
   return kResultOk;
 }
 
-// One pass over one target from its first byte, in chunks of the buffer's
-// size (the pattern's phase runs on from the target's own offset 0).
-Result WriteTarget(const Target& target, PassFiller& filler, uint8_t* buffer) {
-  LONG high = 0;
-  ::SetLastError(ERROR_SUCCESS);
-  if (EraseCalls().setFilePointer(target.file.get(), 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-      ::GetLastError() != ERROR_SUCCESS)
-    return TRACE_FAILURE(LastFailure());
-  filler.Rewind();
-  for (uint64_t written = 0; written < target.size; written += ERASE_CHUNK) {
-    const DWORD length = target.size - written < ERASE_CHUNK ? static_cast<DWORD>(target.size - written) : ERASE_CHUNK;
-    RETURN_IF_FAILED(filler.Fill(buffer, length));
-    RETURN_IF_FAILED(WriteChunk(target.file.get(), buffer, length));
+// The chunk just written at `offset`, read back through the same handle
+// (unbuffered where the volume allows it: the device's bytes, not the
+// cache's) and compared with what was written. Leaves the position at the
+// chunk's end, where the next one goes.
+Result VerifyChunk(HANDLE file, uint64_t offset, const uint8_t* written, uint8_t* readBack, DWORD length) {
+  RETURN_IF_FAILED(MoveTo(file, offset));
+  DWORD read = 0;
+  if (!EraseCalls().readFile(file, readBack, length, &read, nullptr)) return TRACE_FAILURE(LastFailure());
+  if (read != length || std::memcmp(written, readBack, length) != 0) return TRACE_FAILURE(kResultReadBackDiffers);
+  return kResultOk;
+}
+
+// The request's stop within a pass; not a failure, so not traced.
+Result ChunkDone(const EraseRequest& request, DWORD length) {
+  if (!request.onChunk) return kResultOk;
+  const int32_t stop = request.onChunk(length, request.userData);
+  return stop != 0 ? ResultFromError(static_cast<uint32_t>(stop)) : kResultOk;
+}
+
+// One range of one pass, in chunks of up to the buffer's size; the
+// pattern's phase is the range's own offset in the target. *reached is the
+// end of the furthest chunk a write was tried for.
+Result WriteExtent(const Target& target, const Extent& extent, const PassWork& work, uint64_t* reached) {
+  const HANDLE file = target.file.get();
+  RETURN_IF_FAILED(MoveTo(file, extent.offset));
+  work.filler.SkipTo(extent.offset);
+  for (uint64_t done = 0; done < extent.length;) {
+    const DWORD length = ChunkLength(extent, done, ERASE_CHUNK);
+    RETURN_IF_FAILED(work.filler.Fill(work.buffer, length));
+    const uint64_t offset = extent.offset + done;
+    *reached = offset + length;
+    RETURN_IF_FAILED(WriteChunk(file, work.buffer, length));
+    if (work.readBack) RETURN_IF_FAILED(VerifyChunk(file, offset, work.buffer, work.readBack, length));
+    done += length;
+    const Result stop = ChunkDone(work.request, length);
+    if (stop != kResultOk) return stop;
   }
   return kResultOk;
+}
+
+// The slack written behind the file's end made the file longer: back to
+// its size, on every way out of the pass.
+Result CutBack(const Target& target) {
+  RETURN_IF_FAILED(MoveTo(target.file.get(), target.size));
+  if (!EraseCalls().setEndOfFile(target.file.get())) return TRACE_FAILURE(LastFailure());
+  return kResultOk;
+}
+
+// One pass over one target; a target with nothing to write is still
+// rewound, as a pass always starts at the first byte.
+Result WriteTarget(const Target& target, const PassWork& work) {
+  work.filler.Rewind();
+  if (target.extents.empty()) return MoveTo(target.file.get(), 0);
+  uint64_t reached = 0;
+  Result result = kResultOk;
+  for (const Extent& extent : target.extents) {
+    result = WriteExtent(target, extent, work, &reached);
+    if (result != kResultOk) break;
+  }
+  if (reached <= target.size) return result;
+  const Result cut = CutBack(target);
+  return result != kResultOk ? result : cut;
 }
 
 // The last error a failed erasure leaves: Win32 codes as themselves, any
@@ -176,12 +244,20 @@ Result ListNamedStreams(const wchar_t* path, std::vector<StreamName>* names) {
   return kResultOk;
 }
 
-Result OpenTarget(const wchar_t* path, DWORD openFlags, Target* target) {
+// How the targets are opened, for all of them.
+struct OpenMode {
+  DWORD flags;          // FILE_FLAG_OPEN_REPARSE_POINT or none
+  bool unbuffered;      // the file's own data through FILE_FLAG_NO_BUFFERING
+};
+
+Result OpenTarget(const wchar_t* path, DWORD flags, Target* target) {
   ErasePlatform& calls = EraseCalls();
   // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
-  // file's attributes are left alone, so a read-only file fails here.
-  target->file = FileOwner(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL | openFlags, nullptr));
+  // file's attributes are left alone, so a read-only file fails here. Read
+  // access for what the file system tells of the data, its decompression
+  // and verification.
+  target->file = FileOwner(calls.createFile(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL | flags, nullptr));
   if (target->file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
   return kResultOk;
 }
@@ -202,28 +278,38 @@ Result ReadSize(Target* target) {
 // With `listed`, the handle must also be the file a listing showed under
 // the name: a name swapped since (for a link, or through a folder swapped
 // above it) would have the passes written over something else.
-Result CheckSingleName(const Target& file, const FileIdentity* listed) {
+// *attributes: the file's, as its handle reports them.
+Result CheckSingleName(const Target& file, const FileIdentity* listed, DWORD* attributes) {
   BY_HANDLE_FILE_INFORMATION information;
   if (!EraseCalls().getFileInformationByHandle(file.file.get(), &information)) return TRACE_FAILURE(LastFailure());
   const FileIdentity identity{information.dwVolumeSerialNumber,
                               (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
   if (listed && identity != *listed) return TRACE_FAILURE(ResultFromError(ERROR_FILE_INVALID));
   if (information.nNumberOfLinks > 1) return TRACE_FAILURE(kResultOtherNames);
+  *attributes = information.dwFileAttributes;
   return kResultOk;
 }
 
-// Opens the file and each named stream, holding them all for the passes.
-Result OpenTargets(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, std::vector<Target>* targets) {
+// Opens the file and each named stream, holding them all for the passes,
+// and finds where the passes write. Streams are written over their size
+// alone, through buffered handles.
+Result OpenTargets(const wchar_t* path, const OpenMode& mode, const VolumeUnits& units, const FileIdentity* listed,
+                   std::vector<Target>* targets, bool* notInPlace) {
   // Listed before the file is held without sharing, which the listing
   // itself might otherwise run into.
   std::vector<StreamName> streams;
   RETURN_IF_FAILED(ListNamedStreams(path, &streams));
   targets->resize(1 + streams.size());
   Target& file = targets->front();
-  RETURN_IF_FAILED(OpenTarget(path, openFlags, &file));
-  const Result single = CheckSingleName(file, listed);
+  RETURN_IF_FAILED(OpenTarget(path, mode.flags | (mode.unbuffered ? FILE_FLAG_NO_BUFFERING : 0), &file));
+  DWORD attributes = 0;
+  const Result single = CheckSingleName(file, listed, &attributes);
   if (single != kResultOk) return single;
   RETURN_IF_FAILED(ReadSize(&file));
+  TargetLayout layout;
+  RETURN_IF_FAILED(ReadLayout(file.file.get(), attributes, file.size, units, &layout));
+  file.extents = std::move(layout.extents);
+  *notInPlace = layout.notInPlace;
   // The file's name and the stream's, one after the other.
   const size_t pathLength = static_cast<size_t>(lstrlenW(path));
   std::vector<wchar_t> streamPath(pathLength + sizeof(StreamName::text) / sizeof(wchar_t));
@@ -231,37 +317,52 @@ Result OpenTargets(const wchar_t* path, DWORD openFlags, const FileIdentity* lis
   for (size_t i = 0; i < streams.size(); ++i) {
     lstrcpynW(&streamPath[pathLength], streams[i].text, static_cast<int>(streamPath.size() - pathLength));
     Target& stream = (*targets)[1 + i];
-    RETURN_IF_FAILED(OpenTarget(streamPath.data(), openFlags, &stream));
+    RETURN_IF_FAILED(OpenTarget(streamPath.data(), mode.flags, &stream));
     RETURN_IF_FAILED(ReadSize(&stream));
+    stream.extents = WholeFile(stream.size, 0);
   }
   return kResultOk;
 }
 
 Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasePass* passes,
-                 PassCallback callback, void* userData) {
+                 const EraseRequest& request) {
+  const VolumeUnits units = ReadVolumeUnits(path);
+  // Verification reads what the device holds where the volume's units
+  // allow an unbuffered handle; the slack rule keeps every chunk whole
+  // sectors.
+  const OpenMode mode{openFlags, request.verify && AlignedForUnbuffered(units, ERASE_CHUNK)};
   std::vector<Target> targets;
-  const Result opened = OpenTargets(path, openFlags, listed, &targets);
+  bool notInPlace = false;
+  const Result opened = OpenTargets(path, mode, units, listed, &targets, &notInPlace);
   if (opened != kResultOk) return opened;
 
   // One buffer for the whole erasure, as large as a chunk or the largest
-  // target, whichever is smaller; nothing to write, nothing to hold.
-  uint64_t largest = 0;
-  for (const Target& target : targets) largest = target.size > largest ? target.size : largest;
-  const WriteBuffer buffer(largest < ERASE_CHUNK ? static_cast<uint32_t>(largest) : ERASE_CHUNK);
+  // range, whichever is smaller; nothing to write, nothing to hold. The
+  // read-back buffer of verification is its twin.
+  uint32_t largest = 0;
+  for (const Target& target : targets) largest = std::max(largest, LargestChunk(target.extents, ERASE_CHUNK));
+  const WriteBuffer buffer(largest);
   if (largest > 0 && !buffer.get()) return TRACE_FAILURE(kResultOutOfMemory);
+  const WriteBuffer readBack(request.verify ? largest : 0);
+  if (request.verify && largest > 0 && !readBack.get()) return TRACE_FAILURE(kResultOutOfMemory);
 
   const int32_t count = PassCount(passes);
   PassFiller filler;
   for (int32_t i = 1; i <= count; ++i) {
-    if (callback) {
-      const int32_t stop = callback(i, count, userData);
+    if (request.onPass) {
+      const int32_t stop = request.onPass(i, count, request.userData);
       if (stop != 0) return ResultFromError(static_cast<uint32_t>(stop));
     }
     PassScope scope(filler);
     RETURN_IF_FAILED(filler.SetUp(passes[i - 1]));
-    for (const Target& target : targets) RETURN_IF_FAILED(WriteTarget(target, filler, buffer.get()));
+    const PassWork work{filler, buffer.get(), i == count ? readBack.get() : nullptr, request};
+    for (const Target& target : targets) {
+      // Failures are traced where they happen; a stop is none.
+      const Result written = WriteTarget(target, work);
+      if (written != kResultOk) return written;
+    }
   }
-  return kResultOk;
+  return notInPlace ? kResultNotInPlace : kResultOk;
 }
 
 // Deletes the name; what the erasure did is `outcome` when that succeeds.
@@ -271,9 +372,15 @@ int32_t DeleteName(const wchar_t* path, EraseOutcome outcome) {
   return EraseFailed;
 }
 
+// What the erasure did, from the pass loop's answer.
+EraseOutcome OutcomeOf(Result result) {
+  // A file with other hard links: removing this name leaves their data.
+  if (result == kResultOtherNames) return EraseNameOnly;
+  return result == kResultNotInPlace ? EraseNotInPlace : EraseOverwritten;
+}
+
 // Everything of an erasure but the deletion of the name.
-int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, uint32_t eraseMethod, PassCallback callback,
-                  void* userData) {
+int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const EraseRequest& request) {
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);
   // A link: what it points to lies outside what was chosen for erasure.
@@ -289,31 +396,29 @@ int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, uint32_t eras
   // A reparse point that is no link (a cloud placeholder, a deduplicated
   // file) holds the file's data behind its filter: open it the ordinary way.
   const bool reparse = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  const Result result = Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, PassList(eraseMethod),
-                                  callback, userData);
+  const Result result =
+      Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, PassList(request.method), request);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
     return EraseFailed;
   }
-  // A file with other hard links: removing this name leaves their data.
-  return result == kResultOtherNames ? EraseNameOnly : EraseOverwritten;
+  return OutcomeOf(result);
 }
 
 }  // namespace
 
 // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
 // looked, the link is opened, never what it points to.
-Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData) {
-  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, passes, callback, userData);
+Result OverwriteFile(const wchar_t* path, const ErasePass* passes, const EraseRequest& request) {
+  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, passes, request);
 }
 
-int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
-  const int32_t outcome = EraseOnly(path, nullptr, eraseMethod, callback, userData);
+int32_t EraseAndDelete(const wchar_t* path, const EraseRequest& request) {
+  const int32_t outcome = EraseOnly(path, nullptr, request);
   if (outcome == EraseFailed) return EraseFailed;
   return DeleteName(path, static_cast<EraseOutcome>(outcome));
 }
 
-int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, uint32_t eraseMethod, PassCallback callback,
-                        void* userData) {
-  return EraseOnly(path, &listed, eraseMethod, callback, userData);
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const EraseRequest& request) {
+  return EraseOnly(path, &listed, request);
 }

@@ -19,6 +19,9 @@ class PassFiller {
   // Starts the pass over again on the next stream of the same file: the
   // count returns to 0, a random source is kept.
   void Rewind() { produced_ = 0; }
+  // Goes on as if `offset` bytes had been produced: a pattern keeps its
+  // phase to the target's first byte across ranges that are skipped.
+  void SkipTo(uint64_t offset) { produced_ = offset; }
   // Writes exactly n bytes at the start of buffer.
   Result Fill(uint8_t* buffer, uint32_t n);
   // Releases the random source (and any handle Release leaves) and returns

@@ -79,6 +79,7 @@ OperationCounts FolderOperation::Counts() const {
   counts.fileErrors = fileErrors;
   counts.folderErrors = folderErrors;
   counts.bytesFreed = bytesFreed;
+  counts.notInPlace = notInPlace;
   return counts;
 }
 

@@ -40,6 +40,7 @@ struct FolderOperation {
   uint32_t fileErrors = 0;
   uint32_t folderErrors = 0;
   uint64_t bytesFreed = 0;
+  uint32_t notInPlace = 0;  // erased files the passes may not have reached in place
   uint64_t listedSize = 0;  // of the file being visited, from the walk's listing
   WalkPlace listedPlace;    // of the entry being visited, from the walk
   HWND window = nullptr;  // the dialog, target of the worker's messages
@@ -81,6 +82,8 @@ DWORD WINAPI OperationWorker(void* operation);
 void WorkerMain(FolderOperation& operation);
 int32_t VisitEntry(const wchar_t* path, int32_t kind, void* operation);
 int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
+// The eraser's word after each chunk: a cancellation stops within the pass.
+int32_t ReportChunk(uint64_t bytesWritten, void* operation);
 // Counts what a run that ended early left undone: `undone` errors, among the
 // files for Clean (whose report counts files alone), else among the folders.
 void CountUnfinished(FolderOperation& operation, uint32_t undone);

@@ -102,6 +102,8 @@ std::string ComposeReport(OperationMode mode, const OperationCounts& counts, con
   if (mode == ModeClean) return FillText(load(IDS_REPORT_CLEAN).c_str(), freed.c_str(), files.c_str(), fileErrors.c_str());
   const std::string folders = FillText(load(counts.foldersRemoved == 1 ? IDS_FOLDER_REMOVED : IDS_FOLDERS_REMOVED).c_str(), counts.foldersRemoved);
   const std::string folderErrors = errors(counts.folderErrors);
-  return FillText(load(IDS_REPORT_DELETE).c_str(), freed.c_str(), files.c_str(), fileErrors.c_str(), folders.c_str(),
-                  folderErrors.c_str());
+  const std::string report = FillText(load(IDS_REPORT_DELETE).c_str(), freed.c_str(), files.c_str(),
+                                      fileErrors.c_str(), folders.c_str(), folderErrors.c_str());
+  if (counts.notInPlace == 0) return report;
+  return report + "\n" + FillText(load(IDS_NOT_IN_PLACE).c_str(), counts.notInPlace);
 }

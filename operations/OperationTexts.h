@@ -47,9 +47,13 @@ struct OperationCounts {
   uint32_t fileErrors = 0;
   uint32_t folderErrors = 0;
   uint64_t bytesFreed = 0;
+  // Erased files whose old clusters the passes may not have reached.
+  uint32_t notInPlace = 0;
 };
 
 // "1 byte", "17 bytes", "1.5 Kb", "3.0 Mb", "5.0 Gb" (units of 1024).
 std::string FormatByteSize(uint64_t bytes, const StringLoader& load);
 
+// The report ends in a line of its own for files that could not be
+// overwritten in place, when there are any.
 std::string ComposeReport(OperationMode mode, const OperationCounts& counts, const StringLoader& load);

@@ -39,9 +39,16 @@ bool Recycle(const wchar_t* path, bool folder, Result* code) {
 // file the listing showed, and the name is removed there.
 bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
   const WalkPlace& place = operation.listedPlace;
-  const uint32_t method = operation.settings.EraseMethod;
-  const int32_t outcome = place.folder ? EraseListedFile(path, place.listed, method, &ReportPass, &operation)
-                                       : EraseAndDelete(path, method, &ReportPass, &operation);
+  EraseRequest request;
+  request.method = operation.settings.EraseMethod;
+  request.verify = operation.settings.EraseVerify != 0;
+  request.onPass = &ReportPass;
+  request.onChunk = &ReportChunk;
+  request.userData = &operation;
+  const int32_t outcome =
+      place.folder ? EraseListedFile(path, place.listed, request) : EraseAndDelete(path, request);
+  // Counted whether or not the name then goes: the passes did not reach it.
+  if (outcome == EraseNotInPlace) ++operation.notInPlace;
   if (outcome == EraseNameOnly) {
     *nameOnly = true;
     TRACE_FAILURE(kResultOtherNames);
@@ -145,6 +152,10 @@ int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
       FillText(ModuleStringUtf8(IDS_PASS_OF).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
   ::SendMessageW(operation.window, WM_OP_PASS, reinterpret_cast<WPARAM>(text.c_str()), 0);
   return 0;
+}
+
+int32_t ReportChunk(uint64_t, void* context) {
+  return Cancelled(*static_cast<FolderOperation*>(context)) ? kStop : 0;
 }
 
 void WorkerMain(FolderOperation& operation) {

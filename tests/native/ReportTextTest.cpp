@@ -49,6 +49,17 @@ TEST(ReportText, DeleteReportListsFilesAndFoldersWithTheirErrors) {
       ComposeReport(ModeErase, counts, TableString));
 }
 
+TEST(ReportText, FilesNotOverwrittenInPlaceGetALineOfTheirOwn) {
+  OperationCounts counts;
+  counts.filesDeleted = 4;
+  counts.notInPlace = 2;
+  EXPECT_EQ(
+      "Report:\n\n0 bytes diskspace has been freed\n4 files have been deleted (0 errors).\n"
+      "0 folders have been removed (0 errors).\n"
+      "2 files could not be overwritten in place (compressed, encrypted or sparse).",
+      ComposeReport(ModeErase, counts, TableString));
+}
+
 TEST(ReportText, CleanReportHasNoFolderLine) {
   OperationCounts counts;
   counts.filesDeleted = 1;

@@ -153,7 +153,7 @@ TEST(EraseFailureLater, WithoutAProviderRandomFailsEveryFileWhileZeroWorks) {
 // lock offsets and counters must all be 64-bit.
 struct HugeFile {
   static constexpr uint64_t kSize = (uint64_t{1} << 32) + 16;
-  static uint64_t position, written, lastLock;
+  static uint64_t position, written, lastLock, cutAt;
   static DWORD lastLength, writes;
   static bool deleted, closed;
   static HANDLE Handle() { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x4B1D)); }
@@ -194,8 +194,22 @@ struct HugeFile {
   static BOOL WINAPI Flush(HANDLE) { return TRUE; }
   static BOOL WINAPI Close(HANDLE h) { return closed = (h == Handle()); }
   static BOOL WINAPI Delete(LPCWSTR) { return deleted = true; }
+  static BOOL WINAPI VolumePath(LPCWSTR, LPWSTR root, DWORD) { return lstrcpyW(root, L"C:\\") != nullptr; }
+  static BOOL WINAPI DiskFree(LPCWSTR, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD, LPDWORD) {
+    *sectorsPerCluster = 8;
+    *bytesPerSector = 512;
+    return TRUE;
+  }
+  static BOOL WINAPI VolumeFlags(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD flags, LPWSTR, DWORD) {
+    *flags = 0;
+    return TRUE;
+  }
+  static BOOL WINAPI EndOfFile(HANDLE) {
+    cutAt = position;
+    return TRUE;
+  }
 };
-uint64_t HugeFile::position, HugeFile::written, HugeFile::lastLock;
+uint64_t HugeFile::position, HugeFile::written, HugeFile::lastLock, HugeFile::cutAt;
 DWORD HugeFile::lastLength, HugeFile::writes;
 bool HugeFile::deleted, HugeFile::closed;
 
@@ -214,13 +228,18 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   calls.flushFileBuffers = HugeFile::Flush;
   calls.closeHandle = HugeFile::Close;
   calls.deleteFile = HugeFile::Delete;
+  calls.getVolumePathName = HugeFile::VolumePath;
+  calls.getDiskFreeSpace = HugeFile::DiskFree;
+  calls.getVolumeInformationByHandle = HugeFile::VolumeFlags;
+  calls.setEndOfFile = HugeFile::EndOfFile;
   const int32_t result = EraseAndDelete(L"C:\\huge.bin", ZeroPass, nullptr, nullptr);
   EraseCalls() = saved;
   EXPECT_NE(0, result);
-  EXPECT_EQ(HugeFile::kSize, HugeFile::written);
+  EXPECT_EQ((uint64_t{1} << 32) + 4096, HugeFile::written) << "the slack of the last cluster too";
   EXPECT_EQ((HugeFile::kSize + ERASE_CHUNK - 1) / ERASE_CHUNK, HugeFile::writes);
   EXPECT_EQ(uint64_t{1} << 32, HugeFile::lastLock) << "the last chunk is locked above 4 GiB";
-  EXPECT_EQ(16u, HugeFile::lastLength);
+  EXPECT_EQ(4096u, HugeFile::lastLength);
+  EXPECT_EQ(HugeFile::kSize, HugeFile::cutAt) << "cut back to a size above 4 GiB";
   EXPECT_TRUE(HugeFile::closed);
   EXPECT_TRUE(HugeFile::deleted);
 }

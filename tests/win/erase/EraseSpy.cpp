@@ -1,5 +1,7 @@
 #include "EraseSpy.h"
 
+#include <winioctl.h>
+
 #include <algorithm>
 
 namespace engine_test {
@@ -55,6 +57,12 @@ EraseSpy::EraseSpy() : saved_(EraseCalls()) {
   calls.getCursorPos = Cursor;
   calls.getCaretPos = Caret;
   calls.queryPerformanceCounter = Counter;
+  calls.getVolumePathName = VolumePath;
+  calls.getDiskFreeSpace = DiskFree;
+  calls.getVolumeInformationByHandle = VolumeFlags;
+  calls.deviceIoControl = IoControl;
+  calls.setEndOfFile = EndOfFile;
+  calls.readFile = Read;
 }
 
 EraseSpy::~EraseSpy() {
@@ -89,6 +97,7 @@ HANDLE WINAPI EraseSpy::Create(LPCWSTR path, DWORD access, DWORD share, LPSECURI
 BOOL WINAPI EraseSpy::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
   if (spy_->Fails(kInformation) || !Real().getFileInformationByHandle(file, information)) return FALSE;
   if (spy_->linkCount) information->nNumberOfLinks = spy_->linkCount;
+  information->dwFileAttributes |= spy_->fileAttributes;
   return TRUE;
 }
 
@@ -221,6 +230,81 @@ BOOL WINAPI EraseSpy::Cursor(LPPOINT point) { return !spy_->Fails(kCursor) && Re
 BOOL WINAPI EraseSpy::Caret(LPPOINT point) { return !spy_->Fails(kCaret) && Real().getCaretPos(point); }
 BOOL WINAPI EraseSpy::Counter(LARGE_INTEGER* counter) {
   return !spy_->Fails(kCounter) && Real().queryPerformanceCounter(counter);
+}
+
+BOOL WINAPI EraseSpy::VolumePath(LPCWSTR path, LPWSTR root, DWORD length) {
+  return !spy_->Fails(kVolumePath) && Real().getVolumePathName(path, root, length);
+}
+
+BOOL WINAPI EraseSpy::DiskFree(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                               LPDWORD totalClusters) {
+  if (spy_->Fails(kDiskFree) ||
+      !Real().getDiskFreeSpace(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters))
+    return FALSE;
+  if (spy_->cluster) *sectorsPerCluster = spy_->cluster, *bytesPerSector = 512;
+  return TRUE;
+}
+
+BOOL WINAPI EraseSpy::VolumeFlags(HANDLE file, LPWSTR name, DWORD nameLength, LPDWORD serial, LPDWORD componentLength,
+                                  LPDWORD flags, LPWSTR system, DWORD systemLength) {
+  if (spy_->Fails(kVolumeFlags) ||
+      !Real().getVolumeInformationByHandle(file, name, nameLength, serial, componentLength, flags, system,
+                                           systemLength))
+    return FALSE;
+  *flags |= spy_->volumeFlags;
+  return TRUE;
+}
+
+BOOL EraseSpy::AnswerRanges(LPVOID in, LPVOID out, DWORD outLength, LPDWORD returned) {
+  const auto& query = *static_cast<const FILE_ALLOCATED_RANGE_BUFFER*>(in);
+  const uint64_t from = static_cast<uint64_t>(query.FileOffset.QuadPart);
+  const uint64_t to = from + static_cast<uint64_t>(query.Length.QuadPart);
+  rangeQueries.emplace_back(from, to - from);
+  auto* answer = static_cast<FILE_ALLOCATED_RANGE_BUFFER*>(out);
+  const size_t room = std::min<size_t>(rangesPerAnswer, outLength / sizeof(*answer));
+  size_t given = 0;
+  for (const Extent& range : ranges) {
+    if (range.end() <= from || range.offset >= to) continue;
+    if (given == room) {
+      *returned = static_cast<DWORD>(given * sizeof(*answer));
+      ::SetLastError(ERROR_MORE_DATA);
+      return FALSE;
+    }
+    answer[given].FileOffset.QuadPart = static_cast<LONGLONG>(std::max(range.offset, from));
+    answer[given].Length.QuadPart = static_cast<LONGLONG>(std::min(range.end(), to) - std::max(range.offset, from));
+    ++given;
+  }
+  *returned = static_cast<DWORD>(given * sizeof(*answer));
+  return TRUE;
+}
+
+BOOL WINAPI EraseSpy::IoControl(HANDLE file, DWORD code, LPVOID in, DWORD inLength, LPVOID out, DWORD outLength,
+                                LPDWORD returned, LPOVERLAPPED overlapped) {
+  spy_->ioControls.push_back(code);
+  if (spy_->Fails(kIoControl)) return FALSE;
+  if (code == FSCTL_QUERY_ALLOCATED_RANGES && !spy_->ranges.empty())
+    return spy_->AnswerRanges(in, out, outLength, returned);
+  // Wine keeps no compressed files: a decompression is taken as done.
+  if (code == FSCTL_SET_COMPRESSION) {
+    spy_->fileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_COMPRESSED);
+    *returned = 0;
+    return TRUE;
+  }
+  return Real().deviceIoControl(file, code, in, inLength, out, outLength, returned, overlapped);
+}
+
+BOOL WINAPI EraseSpy::EndOfFile(HANDLE file) {
+  spy_->steps += 'E';
+  if (spy_->beforeEndOfFile) spy_->beforeEndOfFile(file);
+  return !spy_->Fails(kEndOfFile) && Real().setEndOfFile(file);
+}
+
+BOOL WINAPI EraseSpy::Read(HANDLE file, LPVOID data, DWORD length, LPDWORD read, LPOVERLAPPED overlapped) {
+  spy_->steps += 'V';
+  if (spy_->Fails(kRead) || !Real().readFile(file, data, length, read, overlapped)) return FALSE;
+  if (spy_->count[kRead] == spy_->corruptRead && *read > 0) static_cast<uint8_t*>(data)[*read / 2] ^= 0x01;
+  if (spy_->keepData) spy_->readBack.emplace_back(static_cast<const char*>(data), *read);
+  return TRUE;
 }
 
 }  // namespace engine_test

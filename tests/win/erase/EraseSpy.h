@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "erase/ErasePlatform.h"
+#include "erase/WriteExtents.h"
 
 namespace engine_test {
 
@@ -18,7 +19,8 @@ std::string Narrow(const std::wstring& path);
 enum SpyCall {
   kAttributes, kCreate, kInformation, kListStreams, kNextStream, kCloseListing, kSize, kPointer, kLock, kWrite,
   kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease, kAcquire, kCreateHash, kHashData, kGetHashParam,
-  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kSpyCallCount
+  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kVolumePath, kDiskFree, kVolumeFlags,
+  kIoControl, kEndOfFile, kRead, kSpyCallCount
 };
 
 class EraseSpy {
@@ -34,7 +36,8 @@ class EraseSpy {
   int count[kSpyCallCount] = {};
   DWORD createFlags = 0;  // flags of the last open
   // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
-  // R for a rewind.
+  // R for a move to an offset (a rewind), E for the cut back to the size,
+  // V for a read-back.
   std::string steps;
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
@@ -58,6 +61,21 @@ class EraseSpy {
   int openProviders = 0;
   // Called just before the real DeleteFileW.
   void (*beforeDelete)(LPCWSTR path) = nullptr;
+
+  // What the file system tells of the file and its volume.
+  DWORD fileAttributes = 0;  // added to what the handle reports
+  DWORD volumeFlags = 0;     // added to what the volume reports
+  uint32_t cluster = 0;      // non-zero: the volume's cluster, in sectors of 512 bytes
+  // Non-empty: the allocated ranges a query reports, at most `rangesPerAnswer`
+  // to an answer (then ERROR_MORE_DATA), instead of asking the system.
+  std::vector<Extent> ranges;
+  size_t rangesPerAnswer = 64;
+  std::vector<DWORD> ioControls;  // the code of every control call
+  std::vector<std::pair<uint64_t, uint64_t>> rangeQueries;  // offset, length of each
+  std::vector<std::string> readBack;  // the data of every read
+  int corruptRead = 0;  // non-zero: the nth read returns one byte changed
+  // Called just before the real SetEndOfFile.
+  void (*beforeEndOfFile)(HANDLE file) = nullptr;
 
  private:
   struct Failure {
@@ -95,6 +113,13 @@ class EraseSpy {
   static BOOL WINAPI Cursor(LPPOINT);
   static BOOL WINAPI Caret(LPPOINT);
   static BOOL WINAPI Counter(LARGE_INTEGER*);
+  static BOOL WINAPI VolumePath(LPCWSTR, LPWSTR, DWORD);
+  static BOOL WINAPI DiskFree(LPCWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD);
+  static BOOL WINAPI VolumeFlags(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
+  static BOOL WINAPI IoControl(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  static BOOL WINAPI EndOfFile(HANDLE);
+  static BOOL WINAPI Read(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  BOOL AnswerRanges(LPVOID in, LPVOID out, DWORD outLength, LPDWORD returned);
 
   size_t nextStream_ = 0;
   ErasePlatform saved_;

@@ -1,0 +1,40 @@
+// What the passes can reach of a file, found before the first pass: the
+// volume's cluster size (for the slack), whether the bytes written land
+// where the old ones lie, and where a sparse file holds data.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "erase/WriteExtents.h"
+#include "base/ErrorReturn.h"
+
+// The volume's allocation unit and sector, in bytes; 0 where not known.
+struct VolumeUnits {
+  uint32_t cluster = 0;
+  uint32_t sector = 0;
+};
+
+// The units of the volume that holds `path`. Not known (zeros, the failure
+// traced) when the volume will not tell: the passes then end at the file's
+// size.
+VolumeUnits ReadVolumeUnits(const wchar_t* path);
+
+// True when every write and read of the passes can go through a handle
+// opened with FILE_FLAG_NO_BUFFERING: whole sectors at sector offsets.
+bool AlignedForUnbuffered(const VolumeUnits& units, uint32_t chunk);
+
+struct TargetLayout {
+  // The bytes the passes write may not land on the old ones: the file is
+  // (or was, before it was decompressed) compressed, encrypted or sparse,
+  // or its volume writes elsewhere.
+  bool notInPlace = false;
+  std::vector<Extent> extents;  // where each pass writes
+};
+
+// The layout of the open file of `size` bytes with `attributes` (read from
+// its handle). A compressed file is decompressed here, so that the passes
+// reach the clusters it then holds; a sparse file is written over its
+// allocated ranges alone. Fails when either cannot be done.
+Result ReadLayout(HANDLE file, DWORD attributes, uint64_t size, const VolumeUnits& units, TargetLayout* layout);
