@@ -1,5 +1,9 @@
 #include "erase/ErasePlatform.h"
 
+#include <ntsecapi.h>
+
+#include "base/OpenAt.h"
+
 namespace {
 
 void* HeapAllocate(size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, bytes); }
@@ -27,6 +31,12 @@ BOOL WINAPI FindNextStream(HANDLE listing, LPVOID data) {
   return FALSE;
 }
 
+HANDLE OpenFolder(LPCWSTR path) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  return ::CreateFileW(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 const ErasePlatform kRealCalls = {
     ::FindFirstFileW, ::FindClose, ::GetFileAttributesW, ::CreateFileW, ::GetFileInformationByHandle, ::GetFileSize,
     ::SetFilePointer, ::LockFile, ::WriteFile, ::UnlockFile, ::FlushFileBuffers, ::CloseHandle, ::DeleteFileW,
@@ -34,7 +44,8 @@ const ErasePlatform kRealCalls = {
     HeapAllocate, HeapRelease,
     ::CryptAcquireContextA, ::CryptCreateHash, ::CryptHashData, ::CryptGetHashParam, ::CryptGenRandom,
     ::CryptDestroyHash, ::CryptReleaseContext,
-    ::GetCursorPos, ::GetCaretPos, ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime};
+    ::GetCursorPos, ::GetCaretPos, ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime,
+    OpenFolder, OpenAt, FileIdOf, RenameAt, ::SetFileInformationByHandle, ::SystemFunction036};
 
 ErasePlatform calls = kRealCalls;
 

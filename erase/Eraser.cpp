@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "erase/EraseEnd.h"
 #include "erase/ErasePlatform.h"
 #include "erase/LinkEntry.h"
 #include "erase/PassFiller.h"
@@ -179,8 +180,9 @@ Result ListNamedStreams(const wchar_t* path, std::vector<StreamName>* names) {
 Result OpenTarget(const wchar_t* path, DWORD openFlags, Target* target) {
   ErasePlatform& calls = EraseCalls();
   // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
-  // file's attributes are left alone, so a read-only file fails here.
-  target->file = FileOwner(calls.createFile(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  // file's attributes are left alone, so a read-only file fails here. The
+  // right to delete: its end renames and removes it through this handle.
+  target->file = FileOwner(calls.createFile(path, GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL | openFlags, nullptr));
   if (target->file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
   return kResultOk;
@@ -237,8 +239,17 @@ Result OpenTargets(const wchar_t* path, DWORD openFlags, const FileIdentity* lis
   return kResultOk;
 }
 
-Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasePass* passes,
-                 PassCallback callback, void* userData) {
+// The streams go first, truncated and closed: the file's renames and its
+// deletion then go through its own handle alone.
+Result FinishTargets(std::vector<Target>& targets, const ErasedPlace& place) {
+  for (size_t i = 1; i < targets.size(); ++i) RETURN_IF_FAILED(TruncateErased(targets[i].file.get()));
+  targets.resize(1);
+  return FinishErasedFile(targets.front().file.get(), place);
+}
+
+// With `end`, the file is finished after the last pass (FinishErasedFile).
+Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasedPlace* end,
+                 const ErasePass* passes, PassCallback callback, void* userData) {
   std::vector<Target> targets;
   const Result opened = OpenTargets(path, openFlags, listed, &targets);
   if (opened != kResultOk) return opened;
@@ -261,7 +272,7 @@ Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* liste
     RETURN_IF_FAILED(filler.SetUp(passes[i - 1]));
     for (const Target& target : targets) RETURN_IF_FAILED(WriteTarget(target, filler, buffer.get()));
   }
-  return kResultOk;
+  return end ? FinishTargets(targets, *end) : kResultOk;
 }
 
 // Deletes the name; what the erasure did is `outcome` when that succeeds.
@@ -271,9 +282,10 @@ int32_t DeleteName(const wchar_t* path, EraseOutcome outcome) {
   return EraseFailed;
 }
 
-// Everything of an erasure but the deletion of the name.
-int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, uint32_t eraseMethod, PassCallback callback,
-                  void* userData) {
+// The erasure of a file and its end; a link or a file with other hard links
+// is left for the caller to remove by its name.
+int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const ErasedPlace& place, uint32_t eraseMethod,
+                  PassCallback callback, void* userData) {
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);
   // A link: what it points to lies outside what was chosen for erasure.
@@ -289,8 +301,8 @@ int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, uint32_t eras
   // A reparse point that is no link (a cloud placeholder, a deduplicated
   // file) holds the file's data behind its filter: open it the ordinary way.
   const bool reparse = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  const Result result = Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, PassList(eraseMethod),
-                                  callback, userData);
+  const Result result = Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, &place,
+                                  PassList(eraseMethod), callback, userData);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
     return EraseFailed;
@@ -304,16 +316,17 @@ int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, uint32_t eras
 // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
 // looked, the link is opened, never what it points to.
 Result OverwriteFile(const wchar_t* path, const ErasePass* passes, PassCallback callback, void* userData) {
-  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, passes, callback, userData);
+  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, nullptr, passes, callback, userData);
 }
 
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData) {
-  const int32_t outcome = EraseOnly(path, nullptr, eraseMethod, callback, userData);
-  if (outcome == EraseFailed) return EraseFailed;
-  return DeleteName(path, static_cast<EraseOutcome>(outcome));
+  const PathPlace place(path);
+  const int32_t outcome = EraseOnly(path, nullptr, place.get(), eraseMethod, callback, userData);
+  if (outcome != EraseNameOnly) return outcome;
+  return DeleteName(path, EraseNameOnly);
 }
 
-int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, uint32_t eraseMethod, PassCallback callback,
-                        void* userData) {
-  return EraseOnly(path, &listed, eraseMethod, callback, userData);
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const ErasedPlace& place,
+                        uint32_t eraseMethod, PassCallback callback, void* userData) {
+  return EraseOnly(path, &listed, place, eraseMethod, callback, userData);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "erase/EraseEnd.h"
 #include "erase/ErasePasses.h"
 #include "erase/FileIdentity.h"
 #include "base/ErrorReturn.h"
@@ -18,7 +19,8 @@ constexpr uint32_t ERASE_CHUNK = 1 << 20;
 enum EraseOutcome : int32_t {
   // Nothing removed; the thread's last error says why.
   EraseFailed = 0,
-  // Every pass written over the file's data, then the file deleted.
+  // Every pass written over the file's data, then the file truncated, its
+  // times made old, its name scrambled, and the file deleted.
   EraseOverwritten = 1,
   // The name alone removed, nothing written: the entry is a link, or a file
   // with other hard links whose data belongs to those names as much as to
@@ -31,21 +33,23 @@ enum EraseOutcome : int32_t {
 constexpr Result kResultOtherNames = static_cast<Result>(0x00040001);
 
 // Overwrites the file with every pass of the method (0 zero, 1 random,
-// 2 DoD 3-pass, 3 Gutmann 35-pass; any other value as 0), then deletes it.
-// On failure EraseFailed with the thread's last error set and the file left
-// in place. Erasure never writes through another name: a link, or a file
+// 2 DoD 3-pass, 3 Gutmann 35-pass; any other value as 0), then ends it as
+// FinishErasedFile does, renamed within the folder the path names, which is
+// opened by its path. On failure EraseFailed with the thread's last error
+// set and the file left in place under its name. Erasure never writes through another name: a link, or a file
 // with more than one hard link, is never written; its name alone is
 // deleted (EraseNameOnly).
 // The path is a wide name and may be a \\?\ path of any length.
 int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCallback callback, void* userData);
 
-// The overwrite of EraseAndDelete for a file that a listing showed as
-// `listed`, without the deletion: the passes are written only through a
-// handle that is that very file, else EraseFailed with ERROR_FILE_INVALID
-// and nothing written. EraseOverwritten or EraseNameOnly (nothing written)
-// leave the name in place for the caller to remove where it was listed.
-int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, uint32_t eraseMethod, PassCallback callback,
-                        void* userData);
+// EraseAndDelete for a file that a listing of the folder open at `place`
+// showed as `listed`: the passes are written only through a handle that is
+// that very file, else EraseFailed with ERROR_FILE_INVALID and nothing
+// written; its renames go relative to that folder's handle. EraseOverwritten:
+// the file is gone. EraseNameOnly (nothing written) leaves the name in place
+// for the caller to remove where it was listed.
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const ErasedPlace& place,
+                        uint32_t eraseMethod, PassCallback callback, void* userData);
 
 // The pass loop: every pass of the list over the bytes the file and each of
 // its named data streams held when they were opened, each chunk of up to

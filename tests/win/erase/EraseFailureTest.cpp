@@ -45,7 +45,7 @@ TEST_P(EraseFailure, FileStaysAndEverythingIsGivenBack) {
     ::SetLastError(0);
     EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), row.method, nullptr, nullptr));
     EXPECT_EQ(row.lastError, ::GetLastError());
-    EXPECT_EQ(0, spy.count[kDelete]) << "never deleted";
+    EXPECT_EQ(0, spy.count[kDelete] + spy.count[kDisposition]) << "never deleted";
     EXPECT_EQ(spy.count[kCreate] - (row.call == kCreate ? 1 : 0), spy.count[kClose]) << "the file is closed";
     EXPECT_LE(spy.count[kAllocate], 1) << "one buffer per erasure";
     EXPECT_EQ(spy.count[kAllocate] - (row.call == kAllocate ? 1 : 0), spy.count[kRelease]) << "buffer freed";
@@ -155,7 +155,7 @@ struct HugeFile {
   static constexpr uint64_t kSize = (uint64_t{1} << 32) + 16;
   static uint64_t position, written, lastLock;
   static DWORD lastLength, writes;
-  static bool deleted, closed;
+  static bool deleted, closed, truncated;
   static HANDLE Handle() { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x4B1D)); }
 
   static DWORD WINAPI Attributes(LPCWSTR) { return FILE_ATTRIBUTE_ARCHIVE; }
@@ -193,11 +193,20 @@ struct HugeFile {
   static BOOL WINAPI Unlock(HANDLE, DWORD, DWORD, DWORD, DWORD) { return TRUE; }
   static BOOL WINAPI Flush(HANDLE) { return TRUE; }
   static BOOL WINAPI Close(HANDLE h) { return closed = (h == Handle()); }
-  static BOOL WINAPI Delete(LPCWSTR) { return deleted = true; }
+  static HANDLE NoFolder(LPCWSTR) {
+    ::SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Its end: truncated to nothing, then marked for deletion.
+  static BOOL WINAPI SetInformation(HANDLE, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD) {
+    if (kind == FileEndOfFileInfo) truncated = static_cast<FILE_END_OF_FILE_INFO*>(data)->EndOfFile.QuadPart == 0;
+    if (kind == FileDispositionInfo) deleted = truncated && static_cast<FILE_DISPOSITION_INFO*>(data)->DeleteFile;
+    return TRUE;
+  }
 };
 uint64_t HugeFile::position, HugeFile::written, HugeFile::lastLock;
 DWORD HugeFile::lastLength, HugeFile::writes;
-bool HugeFile::deleted, HugeFile::closed;
+bool HugeFile::deleted, HugeFile::closed, HugeFile::truncated;
 
 TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   const ErasePlatform saved = EraseCalls();
@@ -213,7 +222,8 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   calls.unlockFile = HugeFile::Unlock;
   calls.flushFileBuffers = HugeFile::Flush;
   calls.closeHandle = HugeFile::Close;
-  calls.deleteFile = HugeFile::Delete;
+  calls.openFolder = HugeFile::NoFolder;
+  calls.setFileInformationByHandle = HugeFile::SetInformation;
   const int32_t result = EraseAndDelete(L"C:\\huge.bin", ZeroPass, nullptr, nullptr);
   EraseCalls() = saved;
   EXPECT_NE(0, result);

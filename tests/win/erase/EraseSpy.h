@@ -18,7 +18,11 @@ std::string Narrow(const std::wstring& path);
 enum SpyCall {
   kAttributes, kCreate, kInformation, kListStreams, kNextStream, kCloseListing, kSize, kPointer, kLock, kWrite,
   kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease, kAcquire, kCreateHash, kHashData, kGetHashParam,
-  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kSpyCallCount
+  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter,
+  // The end of a file: its folder by path, entries opened relative to it
+  // and their ids, renames, the three changes by handle, the names' seed,
+  // and closes of the end's own folder and entry handles (not in kClose).
+  kOpenFolder, kOpenAt, kFileId, kRename, kTruncate, kTimes, kDisposition, kNameSeed, kCloseEnd, kSpyCallCount
 };
 
 class EraseSpy {
@@ -34,7 +38,8 @@ class EraseSpy {
   int count[kSpyCallCount] = {};
   DWORD createFlags = 0;  // flags of the last open
   // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
-  // R for a rewind.
+  // R for a rewind; and of a file's end: T truncation, S times set, N a
+  // rename, X marked for deletion.
   std::string steps;
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
@@ -58,6 +63,16 @@ class EraseSpy {
   int openProviders = 0;
   // Called just before the real DeleteFileW.
   void (*beforeDelete)(LPCWSTR path) = nullptr;
+  // What each file or stream held when its end truncated it, read through
+  // the eraser's own handle (the spy opens files to read as well).
+  std::vector<std::string> atEnd;
+  std::vector<FILE_BASIC_INFO> timesSet;
+  // Every rename the end asked for: the folder's handle and the new name.
+  std::vector<std::pair<HANDLE, std::wstring>> renames;
+  // Renames after this many go to the system no more and fail with
+  // renameRefusal (-1: none refused).
+  int renamesAllowed = -1;
+  DWORD renameRefusal = ERROR_ACCESS_DENIED;
 
  private:
   struct Failure {
@@ -95,8 +110,16 @@ class EraseSpy {
   static BOOL WINAPI Cursor(LPPOINT);
   static BOOL WINAPI Caret(LPPOINT);
   static BOOL WINAPI Counter(LARGE_INTEGER*);
+  static HANDLE OpenFolder(LPCWSTR);
+  static DWORD OpenAt(HANDLE, const wchar_t*, uint32_t, DWORD, DWORD, HANDLE*);
+  static DWORD FileId(HANDLE, uint64_t*);
+  static DWORD Rename(HANDLE, HANDLE, const wchar_t*, uint32_t);
+  static BOOL WINAPI SetInformation(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  static BOOLEAN WINAPI NameSeed(PVOID, ULONG);
+  std::string ContentOf(HANDLE file);
 
   size_t nextStream_ = 0;
+  std::vector<HANDLE> endHandles_;
   ErasePlatform saved_;
   static EraseSpy* spy_;
 };
