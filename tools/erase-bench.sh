@@ -8,7 +8,10 @@
 # Erase command's worker does, against shred -u -n 1 over the same files, in
 # one folder and in 100 folders of 100: there the cost of each file's end
 # (names, times, the deletion) shows, which a single large file hides.
-#   tools/erase-bench.sh [-r rounds] [-m MiB] [-k large|small|all] [preset ...]
+# With -b, the small-file case also runs another build's erasebench.exe (an
+# older tree's, say) in the same rounds, and prints the time it takes over
+# that of each built one.
+#   tools/erase-bench.sh [-r rounds] [-m MiB] [-k large|small|all] [-b other/erasebench.exe] [preset ...]
 #   (default: 3 rounds, 256 MiB, all cases, win32 and win64 if built)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,11 +19,13 @@ repo=$(cd "$here/.." && pwd)
 rounds=3
 mib=256
 cases=all
-while getopts "r:m:k:" option; do
+other=
+while getopts "r:m:k:b:" option; do
   case $option in
     r) rounds=$OPTARG ;;
     m) mib=$OPTARG ;;
     k) cases=$OPTARG ;;
+    b) other=$(cd "$(dirname "$OPTARG")" && pwd)/$(basename "$OPTARG") ;;
     *) exit 2 ;;
   esac
 done
@@ -67,7 +72,12 @@ fresh_tree() {
 }
 
 declare -A times
-record() { times[$1]="${times[$1]:-} $2"; }
+# Each figure is printed as it comes, so that a run cut short still shows
+# what it measured.
+record() {
+  times[$1]="${times[$1]:-} $2"
+  echo "  $1 $2"
+}
 
 # Runs one measurement by name; prints nothing, records seconds.
 measure() {
@@ -92,12 +102,18 @@ measure() {
       rm -r "$tree" || exit 1
       end=$EPOCHREALTIME
       seconds=$(echo "$end - $start" | bc -l) ;;
-    small_engine_*)
-      # small_engine_<layout>_<preset>
-      preset=${name##*_}
+    small_engine_*|small_other_*)
+      # small_engine_<layout>_<preset>, small_other_<layout> (in the first preset's prefix)
       layout=$(echo "$name" | cut -d_ -f3)
+      if [ "${name#small_other_}" != "$name" ]; then
+        preset=${presets[0]}
+        program=$other
+      else
+        preset=${name##*_}
+        program="$repo/build/$preset/erasebench.exe"
+      fi
       fresh_tree "$layout"
-      output=$("$repo/tests/harness/wine-run.sh" "$repo/build/$preset" "$repo/build/$preset/erasebench.exe" tree \
+      output=$("$repo/tests/harness/wine-run.sh" "$repo/build/$preset" "$program" tree \
                "$windows_tree" 0 2>/dev/null) || { echo "$name: $output"; exit 1; }
       seconds=$(echo "$output" | tr -d '\r' | sed -n 's/^seconds //p') ;;
     *)
@@ -120,6 +136,7 @@ fi
 if [ "$cases" != large ]; then
   names+=(small_shred_one small_shred_spread)
   for preset in "${presets[@]}"; do names+=("small_engine_one_$preset" "small_engine_spread_$preset"); done
+  [ -n "$other" ] && names+=(small_other_one small_other_spread)
 fi
 
 for round in $(seq 1 "$rounds"); do
@@ -152,6 +169,8 @@ label() {
     small_shred_spread) echo "shred -u -n 1, 100 folders of 100" ;;
     small_engine_one_*) echo "engine ${1##*_}, 1 KiB files, one folder" ;;
     small_engine_spread_*) echo "engine ${1##*_}, 100 folders of 100" ;;
+    small_other_one) echo "other engine, 1 KiB files, one folder" ;;
+    small_other_spread) echo "other engine, 100 folders of 100" ;;
   esac
 }
 
@@ -182,5 +201,11 @@ for preset in "${presets[@]}"; do
   if [ "$cases" != large ]; then
     echo "  $preset 1 KiB files, one folder vs shred -u -n 1:    $(ratio small_shred_one "small_engine_one_$preset")"
     echo "  $preset 1 KiB files, 100 folders vs shred -u -n 1:   $(ratio small_shred_spread "small_engine_spread_$preset")"
+    if [ -n "$other" ]; then
+      echo "  other engine, one folder vs shred -u -n 1:          $(ratio small_shred_one small_other_one)"
+      echo "  other engine, 100 folders vs shred -u -n 1:         $(ratio small_shred_spread small_other_spread)"
+      echo "  $preset time over the other's, one folder:           $(ratio "small_engine_one_$preset" small_other_one)"
+      echo "  $preset time over the other's, 100 folders:          $(ratio "small_engine_spread_$preset" small_other_spread)"
+    fi
   fi
 done
