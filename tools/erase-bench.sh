@@ -36,16 +36,25 @@ if [ ${#presets[@]} -eq 0 ]; then
   grep -q '"name": "win64"' "$repo/CMakePresets.json" && [ -d "$repo/build/win64" ] && presets+=(win64)
 fi
 
-for preset in "${presets[@]}"; do
-  cmake --build --preset "$preset" --target erasebench >/dev/null || { echo "cannot build erasebench for $preset"; exit 1; }
-  [ -f "$repo/build/$preset/wine/prefix/system.reg" ] || "$repo/tests/harness/wine-env.sh" setup "$repo/build/$preset" >/dev/null || exit 1
-done
-
 work="$repo/build/erasebench.tmp"
 mkdir -p "$work"
+# Each preset's runs get a Wine world of their own, so that a test run of the
+# build tree, which stops its wineserver at the end, cannot stop them too.
+world() { echo "$work/wine-$1"; }
+for preset in "${presets[@]}"; do
+  cmake --build --preset "$preset" --target erasebench >/dev/null || { echo "cannot build erasebench for $preset"; exit 1; }
+  mkdir -p "$(world "$preset")"
+  cp "$repo/build/$preset/wine-arch" "$(world "$preset")/"
+  [ -f "$(world "$preset")/wine/prefix/system.reg" ] || "$repo/tests/harness/wine-env.sh" setup "$(world "$preset")" >/dev/null || exit 1
+done
+
 target="$work/target.bin"
 tree="$work/tree"
-trap 'rm -rf "$target" "$tree"' EXIT
+cleanup() {
+  rm -rf "$target" "$tree"
+  for preset in "${presets[@]}"; do "$repo/tests/harness/wine-env.sh" cleanup "$(world "$preset")" >/dev/null 2>&1; done
+}
+trap cleanup EXIT
 # The Wine drive Z: is the host's root.
 windows_target="Z:$(echo "$target" | tr / '\\')"
 windows_tree="Z:$(echo "$tree" | tr / '\\')"
@@ -113,7 +122,7 @@ measure() {
         program="$repo/build/$preset/erasebench.exe"
       fi
       fresh_tree "$layout"
-      output=$("$repo/tests/harness/wine-run.sh" "$repo/build/$preset" "$program" tree \
+      output=$("$repo/tests/harness/wine-run.sh" "$(world "$preset")" "$program" tree \
                "$windows_tree" 0 2>/dev/null) || { echo "$name: $output"; exit 1; }
       seconds=$(echo "$output" | tr -d '\r' | sed -n 's/^seconds //p') ;;
     *)
@@ -121,7 +130,7 @@ measure() {
       method=$(echo "$name" | cut -d_ -f2)
       preset=$(echo "$name" | cut -d_ -f3)
       fresh_file
-      output=$("$repo/tests/harness/wine-run.sh" "$repo/build/$preset" "$repo/build/$preset/erasebench.exe" "$windows_target" \
+      output=$("$repo/tests/harness/wine-run.sh" "$(world "$preset")" "$repo/build/$preset/erasebench.exe" "$windows_target" \
                "$method" 2>/dev/null) || { echo "$name: $output"; exit 1; }
       seconds=$(echo "$output" | tr -d '\r' | sed -n 's/^seconds //p') ;;
   esac
