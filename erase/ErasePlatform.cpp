@@ -1,5 +1,9 @@
 #include "erase/ErasePlatform.h"
 
+#include <ntsecapi.h>
+
+#include "base/OpenAt.h"
+
 namespace {
 
 void* PageAllocate(size_t bytes) { return ::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE); }
@@ -37,6 +41,12 @@ BOOL WINAPI GetVolumeInformationByHandle(HANDLE file, LPWSTR name, DWORD nameLen
   return FALSE;
 }
 
+HANDLE OpenFolder(LPCWSTR path) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  return ::CreateFileW(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 const ErasePlatform kRealCalls = {
     ::FindFirstFileW, ::FindClose, ::GetFileAttributesW, ::CreateFileW, ::GetFileInformationByHandle, ::GetFileSize,
     ::SetFilePointer, ::LockFile, ::WriteFile, ::UnlockFile, ::FlushFileBuffers, ::CloseHandle, ::DeleteFileW,
@@ -46,7 +56,8 @@ const ErasePlatform kRealCalls = {
     ::CryptDestroyHash, ::CryptReleaseContext,
     ::GetCursorPos, ::GetCaretPos, ::QueryPerformanceCounter, ::GetSystemTime, ::GetMessageTime,
     ::GetVolumePathNameW, ::GetDiskFreeSpaceW, GetVolumeInformationByHandle, ::DeviceIoControl, ::SetEndOfFile,
-    ::ReadFile};
+    ::ReadFile,
+    OpenFolder, OpenAt, FileIdOf, RenameAt, ::SetFileInformationByHandle, ::SystemFunction036};
 
 ErasePlatform calls = kRealCalls;
 

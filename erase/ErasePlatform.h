@@ -64,6 +64,19 @@ struct ErasePlatform {
                                 LPDWORD returned, LPOVERLAPPED overlapped);
   BOOL(WINAPI* setEndOfFile)(HANDLE file);
   BOOL(WINAPI* readFile)(HANDLE file, LPVOID data, DWORD length, LPDWORD read, LPOVERLAPPED overlapped);
+
+  // The end of an erased file or folder. Its folder by path, when the
+  // caller gave a path alone (INVALID_HANDLE_VALUE on failure); entries
+  // opened and renamed relative to their folder's handle, and their file ids
+  // (see base/OpenAt.h); truncation, times and deletion by disposition on
+  // the entry's handle; the seed of the random names.
+  HANDLE (*openFolder)(LPCWSTR path);
+  DWORD (*openAt)(HANDLE folder, const wchar_t* name, uint32_t nameLength, DWORD access, DWORD options,
+                  HANDLE* opened);
+  DWORD (*fileIdOf)(HANDLE file, uint64_t* id);
+  DWORD (*renameAt)(HANDLE entry, HANDLE folder, const wchar_t* name, uint32_t nameLength);
+  BOOL(WINAPI* setFileInformationByHandle)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size);
+  BOOLEAN(WINAPI* genRandom)(PVOID buffer, ULONG length);
 };
 
 // The table in use; tests change entries and put the real ones back.

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "erase/EraseEnd.h"
 #include "erase/ErasePlatform.h"
 #include "erase/LinkEntry.h"
 #include "erase/PassFiller.h"
@@ -255,8 +256,9 @@ Result OpenTarget(const wchar_t* path, DWORD flags, Target* target) {
   // Share mode 0: nobody reads, writes or deletes the file meanwhile. The
   // file's attributes are left alone, so a read-only file fails here. Read
   // access for what the file system tells of the data, its decompression
-  // and verification.
-  target->file = FileOwner(calls.createFile(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  // and verification; the right to delete, since its end renames and
+  // removes it through this handle.
+  target->file = FileOwner(calls.createFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL | flags, nullptr));
   if (target->file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
   return kResultOk;
@@ -324,8 +326,17 @@ Result OpenTargets(const wchar_t* path, const OpenMode& mode, const VolumeUnits&
   return kResultOk;
 }
 
-Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasePass* passes,
-                 const EraseRequest& request) {
+// The streams go first, truncated and closed: the file's renames and its
+// deletion then go through its own handle alone.
+Result FinishTargets(std::vector<Target>& targets, const ErasedPlace& place) {
+  for (size_t i = 1; i < targets.size(); ++i) RETURN_IF_FAILED(TruncateErased(targets[i].file.get()));
+  targets.resize(1);
+  return FinishErasedFile(targets.front().file.get(), place);
+}
+
+// With `end`, the file is finished after the last pass (FinishErasedFile).
+Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasedPlace* end,
+                 const ErasePass* passes, const EraseRequest& request) {
   const VolumeUnits units = ReadVolumeUnits(path);
   // Verification reads what the device holds where the volume's units
   // allow an unbuffered handle; the slack rule keeps every chunk whole
@@ -362,6 +373,7 @@ Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* liste
       if (written != kResultOk) return written;
     }
   }
+  if (end) RETURN_IF_FAILED(FinishTargets(targets, *end));
   return notInPlace ? kResultNotInPlace : kResultOk;
 }
 
@@ -379,8 +391,10 @@ EraseOutcome OutcomeOf(Result result) {
   return result == kResultNotInPlace ? EraseNotInPlace : EraseOverwritten;
 }
 
-// Everything of an erasure but the deletion of the name.
-int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const EraseRequest& request) {
+// The erasure of a file and its end; a link or a file with other hard links
+// is left for the caller to remove by its name.
+int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const ErasedPlace& place,
+                  const EraseRequest& request) {
   DWORD attributes, reparseTag;
   LookAt(path, &attributes, &reparseTag);
   // A link: what it points to lies outside what was chosen for erasure.
@@ -397,7 +411,7 @@ int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const EraseRe
   // file) holds the file's data behind its filter: open it the ordinary way.
   const bool reparse = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
   const Result result =
-      Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, PassList(request.method), request);
+      Overwrite(path, reparse ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, listed, &place, PassList(request.method), request);
   if (Failed(result)) {
     ::SetLastError(LastErrorOf(result));
     return EraseFailed;
@@ -410,15 +424,17 @@ int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const EraseRe
 // FILE_FLAG_OPEN_REPARSE_POINT: should a link appear after the caller
 // looked, the link is opened, never what it points to.
 Result OverwriteFile(const wchar_t* path, const ErasePass* passes, const EraseRequest& request) {
-  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, passes, request);
+  return Overwrite(path, FILE_FLAG_OPEN_REPARSE_POINT, nullptr, nullptr, passes, request);
 }
 
 int32_t EraseAndDelete(const wchar_t* path, const EraseRequest& request) {
-  const int32_t outcome = EraseOnly(path, nullptr, request);
-  if (outcome == EraseFailed) return EraseFailed;
-  return DeleteName(path, static_cast<EraseOutcome>(outcome));
+  const PathPlace place(path);
+  const int32_t outcome = EraseOnly(path, nullptr, place.get(), request);
+  if (outcome != EraseNameOnly) return outcome;
+  return DeleteName(path, EraseNameOnly);
 }
 
-int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const EraseRequest& request) {
-  return EraseOnly(path, &listed, request);
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const ErasedPlace& place,
+                        const EraseRequest& request) {
+  return EraseOnly(path, &listed, place, request);
 }

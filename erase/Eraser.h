@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "erase/EraseEnd.h"
 #include "erase/ErasePasses.h"
 #include "erase/FileIdentity.h"
 #include "base/ErrorReturn.h"
@@ -23,14 +24,15 @@ constexpr uint32_t ERASE_CHUNK = 1 << 20;
 enum EraseOutcome : int32_t {
   // Nothing removed; the thread's last error says why.
   EraseFailed = 0,
-  // Every pass written over the file's data, then the file deleted.
+  // Every pass written over the file's data, then the file truncated, its
+  // times made old, its name scrambled, and the file deleted.
   EraseOverwritten = 1,
   // The name alone removed, nothing written: the entry is a link, or a file
   // with other hard links whose data belongs to those names as much as to
   // this one. Not an error, but nothing was overwritten.
   EraseNameOnly = 2,
-  // Every pass written through the platform, then the file deleted; but the
-  // file was compressed, encrypted or sparse, or its volume writes
+  // Every pass written through the platform, then the file ended as above;
+  // but the file was compressed, encrypted or sparse, or its volume writes
   // elsewhere, so its old clusters may hold what the passes did not reach.
   EraseNotInPlace = 3,
 };
@@ -55,11 +57,13 @@ constexpr Result kResultNotInPlace = static_cast<Result>(0x00040002);
 // A chunk of the last pass read back differently from what was written.
 constexpr Result kResultReadBackDiffers = ResultFromError(23);  // ERROR_CRC
 
-// Overwrites the file with every pass of the request's method, then
-// deletes it. On failure (a stop included) EraseFailed with the thread's
-// last error set and the file left in place under its name. Erasure never
-// writes through another name: a link, or a file with more than one hard
-// link, is never written; its name alone is deleted (EraseNameOnly).
+// Overwrites the file with every pass of the request's method, then ends
+// it as FinishErasedFile does, renamed within the folder the path names,
+// which is opened by its path. On failure (a stop included) EraseFailed
+// with the thread's last error set and the file left in place under its
+// name. Erasure never writes through another name: a link, or a file with
+// more than one hard link, is never written; its name alone is deleted
+// (EraseNameOnly).
 // The path is a wide name and may be a \\?\ path of any length.
 int32_t EraseAndDelete(const wchar_t* path, const EraseRequest& request);
 // The same without verification or chunk callback.
@@ -71,19 +75,21 @@ inline int32_t EraseAndDelete(const wchar_t* path, uint32_t eraseMethod, PassCal
   return EraseAndDelete(path, request);
 }
 
-// The overwrite of EraseAndDelete for a file that a listing showed as
-// `listed`, without the deletion: the passes are written only through a
-// handle that is that very file, else EraseFailed with ERROR_FILE_INVALID
-// and nothing written. EraseOverwritten or EraseNameOnly (nothing written)
-// leave the name in place for the caller to remove where it was listed.
-int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const EraseRequest& request);
-inline int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, uint32_t eraseMethod,
-                               PassCallback callback, void* userData) {
+// EraseAndDelete for a file that a listing of the folder open at `place`
+// showed as `listed`: the passes are written only through a handle that is
+// that very file, else EraseFailed with ERROR_FILE_INVALID and nothing
+// written; its renames go relative to that folder's handle. EraseOverwritten
+// and EraseNotInPlace: the file is gone. EraseNameOnly (nothing written)
+// leaves the name in place for the caller to remove where it was listed.
+int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const ErasedPlace& place,
+                        const EraseRequest& request);
+inline int32_t EraseListedFile(const wchar_t* path, const FileIdentity& listed, const ErasedPlace& place,
+                               uint32_t eraseMethod, PassCallback callback, void* userData) {
   EraseRequest request;
   request.method = eraseMethod;
   request.onPass = callback;
   request.userData = userData;
-  return EraseListedFile(path, listed, request);
+  return EraseListedFile(path, listed, place, request);
 }
 
 // The pass loop: every pass of the list over the bytes the file and each of

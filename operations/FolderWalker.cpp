@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "operations/MaskList.h"
-#include "operations/OpenAt.h"
+#include "base/OpenAt.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"

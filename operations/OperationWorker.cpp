@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "erase/EraseEnd.h"
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
@@ -33,10 +34,15 @@ bool Recycle(const wchar_t* path, bool folder, Result* code) {
   return false;
 }
 
+ErasedPlace ErasedPlaceOf(const WalkPlace& place) {
+  return {static_cast<HANDLE>(place.folder), place.name, place.nameLength, place.listed.fileId};
+}
+
 // Erases one file. A file with other hard links keeps its data for those
 // names: only this name goes, which frees no space, and the trace says so.
 // Where the walk placed the file in its folder, the passes go only to the
-// file the listing showed, and the name is removed there.
+// file the listing showed, its renames stay in that folder, and a name
+// alone is removed there.
 bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
   const WalkPlace& place = operation.listedPlace;
   EraseRequest request;
@@ -45,8 +51,8 @@ bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
   request.onPass = &ReportPass;
   request.onChunk = &ReportChunk;
   request.userData = &operation;
-  const int32_t outcome =
-      place.folder ? EraseListedFile(path, place.listed, request) : EraseAndDelete(path, request);
+  const int32_t outcome = place.folder ? EraseListedFile(path, place.listed, ErasedPlaceOf(place), request)
+                                       : EraseAndDelete(path, request);
   // Counted whether or not the name then goes: the passes did not reach it.
   if (outcome == EraseNotInPlace) ++operation.notInPlace;
   if (outcome == EraseNameOnly) {
@@ -54,7 +60,29 @@ bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
     TRACE_FAILURE(kResultOtherNames);
   }
   if (outcome == EraseFailed) return false;
-  return !place.folder || RemoveEntryAt(place, EntryFile) != 0;
+  // Only a name alone is left for its folder to remove.
+  return outcome != EraseNameOnly || !place.folder || RemoveEntryAt(place, EntryFile) != 0;
+}
+
+// A folder Erase removes loses its name first, as its files did: renamed
+// within its parent through the handle the walk held since its check. One
+// the walk could not hold with the right to delete goes by its name alone,
+// or stays. Should its removal fail, it gets its own name back.
+BOOL RemoveErasedFolder(const WalkPlace& place) {
+  const HANDLE entry = static_cast<HANDLE>(place.entry);
+  if (!entry) return RemoveEntryAt(place, EntryFolderDone);
+  const ErasedPlace at = ErasedPlaceOf(place);
+  ScrambledName name(at);
+  const Result scrambled = name.Scramble(entry);
+  if (Failed(scrambled)) {
+    ::SetLastError(ERROR_GEN_FAILURE);
+    return FALSE;
+  }
+  if (RemoveEntryAt(place, EntryFolderDone)) return TRUE;
+  const DWORD error = LastErrorOrFailure();
+  name.Restore(entry);
+  ::SetLastError(error);
+  return FALSE;
 }
 
 // Removes one entry as the mode asks. Returns false with the failure's code
@@ -77,6 +105,8 @@ bool RemoveEntry(FolderOperation& operation, const wchar_t* path, int32_t kind, 
     return Recycle(path, folder, code);
   else if (operation.mode == ModeErase && !folder)
     removed = Erase(operation, path, nameOnly);
+  else if (operation.mode == ModeErase && placed)
+    removed = RemoveErasedFolder(operation.listedPlace);
   else if (placed)
     removed = RemoveEntryAt(operation.listedPlace, kind);
   else if (folder)

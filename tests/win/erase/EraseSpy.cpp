@@ -63,6 +63,12 @@ EraseSpy::EraseSpy() : saved_(EraseCalls()) {
   calls.deviceIoControl = IoControl;
   calls.setEndOfFile = EndOfFile;
   calls.readFile = Read;
+  calls.openFolder = OpenFolder;
+  calls.openAt = OpenAt;
+  calls.fileIdOf = FileId;
+  calls.renameAt = Rename;
+  calls.setFileInformationByHandle = SetInformation;
+  calls.genRandom = NameSeed;
 }
 
 EraseSpy::~EraseSpy() {
@@ -91,7 +97,9 @@ HANDLE WINAPI EraseSpy::Create(LPCWSTR path, DWORD access, DWORD share, LPSECURI
   if (spy_->Fails(kCreate)) return INVALID_HANDLE_VALUE;
   for (const auto& redirect : spy_->redirects)
     if (redirect.first == path) path = redirect.second.c_str();
-  return Real().createFile(path, access, share, security, disposition, flags, templateFile);
+  // Read access too, so that the end's truncation can show what was there.
+  const DWORD read = access & GENERIC_WRITE ? GENERIC_READ : 0;
+  return Real().createFile(path, access | read, share, security, disposition, flags, templateFile);
 }
 
 BOOL WINAPI EraseSpy::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
@@ -164,7 +172,14 @@ BOOL WINAPI EraseSpy::Flush(HANDLE file) {
 }
 
 BOOL WINAPI EraseSpy::Close(HANDLE handle) {
-  ++spy_->count[kClose];
+  std::vector<HANDLE>& own = spy_->endHandles_;
+  const auto end = std::find(own.begin(), own.end(), handle);
+  if (end != own.end()) {
+    own.erase(end);
+    ++spy_->count[kCloseEnd];
+  } else {
+    ++spy_->count[kClose];
+  }
   return Real().closeHandle(handle);
 }
 
@@ -305,6 +320,64 @@ BOOL WINAPI EraseSpy::Read(HANDLE file, LPVOID data, DWORD length, LPDWORD read,
   if (spy_->count[kRead] == spy_->corruptRead && *read > 0) static_cast<uint8_t*>(data)[*read / 2] ^= 0x01;
   if (spy_->keepData) spy_->readBack.emplace_back(static_cast<const char*>(data), *read);
   return TRUE;
+}
+
+HANDLE EraseSpy::OpenFolder(LPCWSTR path) {
+  if (spy_->Fails(kOpenFolder)) return INVALID_HANDLE_VALUE;
+  const HANDLE folder = Real().openFolder(path);
+  if (folder != INVALID_HANDLE_VALUE) spy_->endHandles_.push_back(folder);
+  return folder;
+}
+
+DWORD EraseSpy::OpenAt(HANDLE folder, const wchar_t* name, uint32_t length, DWORD access, DWORD options,
+                       HANDLE* opened) {
+  if (spy_->Fails(kOpenAt)) return ::GetLastError();
+  const DWORD error = Real().openAt(folder, name, length, access, options, opened);
+  if (error == ERROR_SUCCESS) spy_->endHandles_.push_back(*opened);
+  return error;
+}
+
+DWORD EraseSpy::FileId(HANDLE file, uint64_t* id) {
+  return spy_->Fails(kFileId) ? ::GetLastError() : Real().fileIdOf(file, id);
+}
+
+DWORD EraseSpy::Rename(HANDLE entry, HANDLE folder, const wchar_t* name, uint32_t length) {
+  spy_->steps += 'N';
+  spy_->renames.emplace_back(folder, std::wstring(name, length));
+  if (spy_->Fails(kRename)) return ::GetLastError();
+  if (spy_->renamesAllowed >= 0 && spy_->count[kRename] > spy_->renamesAllowed) return spy_->renameRefusal;
+  return Real().renameAt(entry, folder, name, length);
+}
+
+std::string EraseSpy::ContentOf(HANDLE file) {
+  LARGE_INTEGER start = {}, size = {};
+  if (!::GetFileSizeEx(file, &size) || !::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return "(unread)";
+  std::string content(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  if (!content.empty() && !::ReadFile(file, &content[0], static_cast<DWORD>(content.size()), &got, nullptr))
+    return "(unread)";
+  content.resize(got);
+  return content;
+}
+
+BOOL WINAPI EraseSpy::SetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID data, DWORD size) {
+  SpyCall call = kDisposition;
+  if (kind == FileEndOfFileInfo) {
+    call = kTruncate;
+    spy_->steps += 'T';
+    spy_->atEnd.push_back(spy_->ContentOf(file));
+  } else if (kind == FileBasicInfo) {
+    call = kTimes;
+    spy_->steps += 'S';
+    spy_->timesSet.push_back(*static_cast<const FILE_BASIC_INFO*>(data));
+  } else {
+    spy_->steps += 'X';
+  }
+  return !spy_->Fails(call) && Real().setFileInformationByHandle(file, kind, data, size);
+}
+
+BOOLEAN WINAPI EraseSpy::NameSeed(PVOID buffer, ULONG length) {
+  return !spy_->Fails(kNameSeed) && Real().genRandom(buffer, length);
 }
 
 }  // namespace engine_test

@@ -20,7 +20,11 @@ enum SpyCall {
   kAttributes, kCreate, kInformation, kListStreams, kNextStream, kCloseListing, kSize, kPointer, kLock, kWrite,
   kUnlock, kFlush, kClose, kDelete, kAllocate, kRelease, kAcquire, kCreateHash, kHashData, kGetHashParam,
   kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kVolumePath, kDiskFree, kVolumeFlags,
-  kIoControl, kEndOfFile, kRead, kSpyCallCount
+  kIoControl, kEndOfFile, kRead,
+  // The end of a file: its folder by path, entries opened relative to it
+  // and their ids, renames, the three changes by handle, the names' seed,
+  // and closes of the end's own folder and entry handles (not in kClose).
+  kOpenFolder, kOpenAt, kFileId, kRename, kTruncate, kTimes, kDisposition, kNameSeed, kCloseEnd, kSpyCallCount
 };
 
 class EraseSpy {
@@ -36,8 +40,12 @@ class EraseSpy {
   int count[kSpyCallCount] = {};
   DWORD createFlags = 0;  // flags of the last open
   // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
-  // R for a move to an offset (a rewind), E for the cut back to the size,
-  // V for a read-back.
+  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kVolumePath, kDiskFree, kVolumeFlags,
+  kIoControl, kEndOfFile, kRead,
+  // The end of a file: its folder by path, entries opened relative to it
+  // and their ids, renames, the three changes by handle, the names' seed,
+  // and closes of the end's own folder and entry handles (not in kClose).
+  kOpenFolder, kOpenAt, kFileId, kRename, kTruncate, kTimes, kDisposition, kNameSeed, kCloseEnd, kSpyCallCount
   std::string steps;
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
@@ -61,6 +69,16 @@ class EraseSpy {
   int openProviders = 0;
   // Called just before the real DeleteFileW.
   void (*beforeDelete)(LPCWSTR path) = nullptr;
+  // What each file or stream held when its end truncated it, read through
+  // the eraser's own handle (the spy opens files to read as well).
+  std::vector<std::string> atEnd;
+  std::vector<FILE_BASIC_INFO> timesSet;
+  // Every rename the end asked for: the folder's handle and the new name.
+  std::vector<std::pair<HANDLE, std::wstring>> renames;
+  // Renames after this many go to the system no more and fail with
+  // renameRefusal (-1: none refused).
+  int renamesAllowed = -1;
+  DWORD renameRefusal = ERROR_ACCESS_DENIED;
 
   // What the file system tells of the file and its volume.
   DWORD fileAttributes = 0;  // added to what the handle reports
@@ -113,15 +131,15 @@ class EraseSpy {
   static BOOL WINAPI Cursor(LPPOINT);
   static BOOL WINAPI Caret(LPPOINT);
   static BOOL WINAPI Counter(LARGE_INTEGER*);
-  static BOOL WINAPI VolumePath(LPCWSTR, LPWSTR, DWORD);
-  static BOOL WINAPI DiskFree(LPCWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD);
-  static BOOL WINAPI VolumeFlags(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
-  static BOOL WINAPI IoControl(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-  static BOOL WINAPI EndOfFile(HANDLE);
-  static BOOL WINAPI Read(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-  BOOL AnswerRanges(LPVOID in, LPVOID out, DWORD outLength, LPDWORD returned);
+  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kVolumePath, kDiskFree, kVolumeFlags,
+  kIoControl, kEndOfFile, kRead,
+  // The end of a file: its folder by path, entries opened relative to it
+  // and their ids, renames, the three changes by handle, the names' seed,
+  // and closes of the end's own folder and entry handles (not in kClose).
+  kOpenFolder, kOpenAt, kFileId, kRename, kTruncate, kTimes, kDisposition, kNameSeed, kCloseEnd, kSpyCallCount
 
   size_t nextStream_ = 0;
+  std::vector<HANDLE> endHandles_;
   ErasePlatform saved_;
   static EraseSpy* spy_;
 };

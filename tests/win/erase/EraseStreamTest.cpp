@@ -69,8 +69,12 @@ TEST(EraseStreams, CompleteErasureOverwritesTheStreamsAndDeletesTheFile) {
   StreamedFile streamed(spy);
   EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(streamed.file).c_str(), DoD3Pass, nullptr, nullptr));
   EXPECT_FALSE(Exists(streamed.file));
-  // Zeros, ones, then random bytes over each stream.
-  const std::string a = ReadFileBytes(streamed.a), b = ReadFileBytes(streamed.b);
+  // Zeros, ones, then random bytes over each stream; then each stream
+  // truncated, before the file itself.
+  ASSERT_EQ(3u, spy.atEnd.size());
+  const std::string a = spy.atEnd[0], b = spy.atEnd[1];
+  EXPECT_EQ("", ReadFileBytes(streamed.a));
+  EXPECT_EQ("", ReadFileBytes(streamed.b));
   ASSERT_EQ(3000u, a.size());
   ASSERT_EQ(kMiB + 7, b.size());
   EXPECT_EQ(std::string::npos, a.find(std::string(8, '\0')));

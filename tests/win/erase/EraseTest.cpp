@@ -7,6 +7,7 @@
 #include "EraseSpy.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
+#include "erase/RandomName.h"
 #include "tests/shared/EraseCycles.h"
 
 using namespace engine_test;
@@ -43,7 +44,8 @@ TEST(EraseSizes, EmptyFileRunsEveryPassWritesNothingAndGoes) {
   Passes passes;
   EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes));
   EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 3}, {3, 3}}), passes.seen);
-  EXPECT_EQ("RRR", spy.steps) << "each pass rewinds, none writes";
+  EXPECT_EQ("RRRTFS" + std::string(kEraseRenames, 'N') + "X", spy.steps)
+      << "each pass rewinds, none writes; then the file's end";
   EXPECT_EQ(0, spy.count[kAllocate]) << "nothing to hold";
   EXPECT_EQ(1, spy.providersTaken) << "the Random pass still takes its source";
   EXPECT_EQ(0, spy.openProviders);
@@ -75,7 +77,7 @@ TEST(EraseSizes, ChunksOfOneMiBAndTheRemainderFromOneBuffer) {
       // Back to the file's size after the slack.
       if (end != size) steps += "RE";
     }
-    EXPECT_EQ(steps, spy.steps) << size;
+    EXPECT_EQ(steps + "TFS" + std::string(kEraseRenames, 'N') + "X", spy.steps) << size;
     EXPECT_EQ(locks, spy.locks) << size;
     EXPECT_EQ(std::vector<size_t>{std::min(end, kMiB)}, spy.allocations) << "one buffer, sized from what it holds";
     EXPECT_EQ(1, spy.count[kRelease]);
@@ -211,17 +213,10 @@ TEST(EraseOpen, LongPathAndNameOutsideTheCodePageAreErased) {
   ASSERT_TRUE(::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
   ::CloseHandle(file);
   EraseSpy spy;
-  spy.beforeDelete = [](LPCWSTR at) {
-    HANDLE read = ::CreateFileW(at, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    lateContent.assign(5000, 'x');
-    DWORD got = 0;
-    if (read == INVALID_HANDLE_VALUE || !::ReadFile(read, &lateContent[0], 5000, &got, nullptr)) lateContent.clear();
-    lateContent.resize(got);
-    if (read != INVALID_HANDLE_VALUE) ::CloseHandle(read);
-  };
   EXPECT_NE(0, EraseAndDelete(path.c_str(), ZeroPass, nullptr, nullptr));
-  EXPECT_EQ(std::string(5000, '\0'), lateContent) << "overwritten through the long name";
+  ASSERT_EQ(1u, spy.atEnd.size());
+  EXPECT_EQ(std::string(5000, '\0'), spy.atEnd.front()) << "overwritten through the long name";
+  EXPECT_EQ(kEraseRenames, spy.renames.size()) << "renamed in the deep folder too";
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(path.c_str())) << "and deleted";
   // The narrow-name helpers cannot remove a tree this deep.
   for (int level = 5; level >= 0; --level) {
@@ -230,25 +225,21 @@ TEST(EraseOpen, LongPathAndNameOutsideTheCodePageAreErased) {
   }
 }
 
-// Opens the file without delete sharing just before the deletion, as a
-// virus scanner might once the overwrite has closed it.
-HANDLE lateOpener = INVALID_HANDLE_VALUE;
-void OpenBeforeDelete(LPCWSTR path) {
-  lateOpener = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
-
+// The file is deleted through the handle that wrote it, which shares
+// nothing: a scanner cannot step in between the passes and the deletion.
+// Should the deletion still fail, its own error is the erasure's.
 TEST(EraseDelete, DeletionFailureAfterThePassesKeepsItsOwnError) {
   TempFolder temp;
   const std::string file = temp.MakeFile("late.bin", Content(5000));
   EraseSpy spy;
-  spy.beforeDelete = OpenBeforeDelete;
+  spy.Fail(kDisposition, ERROR_SHARING_VIOLATION);
   ::SetLastError(0);
   EXPECT_EQ(0, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
-  ASSERT_NE(INVALID_HANDLE_VALUE, lateOpener) << "the overwrite's own handle was closed before the deletion";
-  ::CloseHandle(lateOpener);
-  EXPECT_EQ(std::string(5000, '\0'), ReadFileBytes(file)) << "every pass was written";
+  ASSERT_EQ(1u, spy.atEnd.size());
+  EXPECT_EQ(std::string(5000, '\0'), spy.atEnd.front()) << "every pass was written";
+  EXPECT_EQ(0, spy.count[kDelete]) << "never by its name";
+  EXPECT_TRUE(Exists(file));
 }
 
 // What a listing of the file reports, as Windows would for a link or a
@@ -281,6 +272,7 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
     EraseCalls().findFirstFile = ListEntry;
     EraseCalls().findClose = CloseList;
     spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
+    lateContent.clear();
     Passes passes;
     EXPECT_EQ(c.link ? EraseNameOnly : EraseOverwritten,
               EraseAndDelete(Wide(file).c_str(), DoD3Pass, &Passes::Callback, &passes))
@@ -290,12 +282,14 @@ TEST(EraseLinks, FileLinkIsDeletedNeverOpenedOtherReparsePointsAreErased) {
       EXPECT_EQ(0, spy.count[kCreate]) << "what a link points to is never opened";
       EXPECT_TRUE(passes.seen.empty());
       EXPECT_EQ(Content(300), lateContent) << "deleted as it was";
+      EXPECT_TRUE(spy.renames.empty()) << "a link keeps its name till it goes";
     } else {
       EXPECT_EQ(1, spy.count[kCreate]);
       EXPECT_EQ(0u, spy.createFlags & FILE_FLAG_OPEN_REPARSE_POINT) << "opened through its filter";
       EXPECT_EQ(3u, passes.seen.size());
-      EXPECT_EQ(300u, lateContent.size());
-      EXPECT_NE(Content(300), lateContent) << "overwritten before the deletion";
+      ASSERT_EQ(1u, spy.atEnd.size());
+      EXPECT_EQ(300u, spy.atEnd.front().size());
+      EXPECT_NE(Content(300), spy.atEnd.front()) << "overwritten before the deletion";
     }
   }
 }
@@ -332,9 +326,9 @@ TEST(EraseHardLinks, SecondNameIsRemovedAndTheDataLeftToTheFirst) {
 
   // Now the only name: erased as any file.
   EraseSpy spy;
-  spy.beforeDelete = [](LPCWSTR path) { lateContent = ReadFileBytes(Narrow(path)); };
   EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(outside).c_str(), ZeroPass, nullptr, nullptr));
-  EXPECT_EQ(std::string(5000, '\0'), lateContent);
+  ASSERT_EQ(1u, spy.atEnd.size());
+  EXPECT_EQ(std::string(5000, '\0'), spy.atEnd.front());
   EXPECT_FALSE(Exists(outside));
 }
 
@@ -390,25 +384,46 @@ FileIdentity IdentityOfFile(const std::string& path) {
           (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
 }
 
+// The folder a listing was read through, open as the walk holds it.
+struct ListedFolder {
+  explicit ListedFolder(const std::string& path)
+      : handle(::CreateFileA(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
+  ~ListedFolder() { ::CloseHandle(handle); }
+  HANDLE handle;
+};
+
 }  // namespace
 
 // A name that no longer holds the file its listing showed (replaced since,
 // or reached through a folder swapped above it) is never written, and its
-// name is left for the caller.
+// name is left for the caller; the file it showed is erased and gone.
 TEST(EraseListed, WritesOnlyTheFileTheListingShowedAndLeavesTheName) {
   TempFolder temp;
   const std::string file = temp.MakeFile("listed.bin", Content(500));
   const std::string other = temp.MakeFile("other.bin", "other");
   const FileIdentity listed = IdentityOfFile(file);
   ASSERT_NE(listed, IdentityOfFile(other));
+  const ListedFolder folder(temp.path());
+  const ErasedPlace otherPlace{folder.handle, L"other.bin", 9, listed.fileId};
+  const ErasedPlace place{folder.handle, L"listed.bin", 10, listed.fileId};
 
+  EraseSpy spy;
   Passes passes;
   ::SetLastError(0);
-  EXPECT_EQ(EraseFailed, EraseListedFile(Wide(other).c_str(), listed, ZeroPass, &Passes::Callback, &passes));
+  EXPECT_EQ(EraseFailed,
+            EraseListedFile(Wide(other).c_str(), listed, otherPlace, ZeroPass, &Passes::Callback, &passes));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_INVALID), ::GetLastError());
   EXPECT_EQ("other", ReadFileBytes(other)) << "nothing written";
   EXPECT_TRUE(passes.seen.empty());
+  EXPECT_TRUE(spy.renames.empty());
 
-  EXPECT_EQ(EraseOverwritten, EraseListedFile(Wide(file).c_str(), listed, ZeroPass, &Passes::Callback, &passes));
-  EXPECT_EQ(std::string(500, '\0'), ReadFileBytes(file)) << "overwritten, and the name left in place";
+  EXPECT_EQ(EraseOverwritten, EraseListedFile(Wide(file).c_str(), listed, place, ZeroPass, &Passes::Callback, &passes));
+  ASSERT_EQ(1u, spy.atEnd.size());
+  EXPECT_EQ(std::string(500, '\0'), spy.atEnd.front()) << "overwritten before its end";
+  EXPECT_EQ(kEraseRenames, spy.renames.size());
+  for (const auto& rename : spy.renames) EXPECT_EQ(folder.handle, rename.first) << "renamed in the listed folder";
+  EXPECT_FALSE(Exists(file));
+  EXPECT_EQ("other", ReadFileBytes(other));
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#include "operations/OpenAt.h"
+#include "base/OpenAt.h"
 
 namespace engine_test {
 

@@ -19,7 +19,7 @@
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
-#include "operations/OpenAt.h"
+#include "base/OpenAt.h"
 #include "operations/RecyclePath.h"
 #include "operations/WalkerPlatform.h"
 #include "operations/WideText.h"

@@ -25,8 +25,11 @@ struct EngineAloneCounts {
 // listed, or (the walk's own folder level has no folder) by its path.
 inline BOOL EngineAloneErase(const wchar_t* path, const EngineAloneCounts& counts) {
   if (!counts.place.folder) return EraseAndDelete(path, counts.eraseMethod, nullptr, nullptr) != EraseFailed;
-  if (EraseListedFile(path, counts.place.listed, counts.eraseMethod, nullptr, nullptr) == EraseFailed) return FALSE;
-  return RemoveEntryAt(counts.place, EntryFile);
+  const ErasedPlace at{static_cast<HANDLE>(counts.place.folder), counts.place.name, counts.place.nameLength,
+                       counts.place.listed.fileId};
+  const int32_t outcome = EraseListedFile(path, counts.place.listed, at, counts.eraseMethod, nullptr, nullptr);
+  if (outcome == EraseFailed) return FALSE;
+  return outcome == EraseOverwritten || RemoveEntryAt(counts.place, EntryFile);
 }
 
 inline int32_t EngineAloneVisit(const wchar_t* path, int32_t kind, void* context) {

@@ -1,8 +1,11 @@
 // One timed erasure through the engine, for tools/erase-bench.sh, which
 // times the native tools on the same disk in the same run and prints the
 // ratios. The time covers EraseAndDelete alone: open, every pass, delete.
-//   erasebench <file> <method 0..3>   erase the file, print "seconds <t>"
-//   erasebench fill <MiB>              time the Random fill alone in memory
+//   erasebench <file> <method 0..3>          erase the file, print "seconds <t>"
+//   erasebench fill <MiB>                     time the Random fill alone in memory
+//   erasebench tree <folder> <method 0..3>    erase the folder as the Erase
+//       command's worker does (walk, every file, every folder), print
+//       "seconds <t>"; the time covers the worker alone
 #include <windows.h>
 
 #include <algorithm>
@@ -12,6 +15,7 @@
 
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
+#include "operations/FolderOperation.h"
 #include "tools/win/BenchClock.h"
 
 namespace {
@@ -46,12 +50,34 @@ int Fill(int mebibytes) {
   return 0;
 }
 
+// No dialog: the worker's progress messages go to no window and are dropped.
+int Tree(const char* folder, uint32_t method) {
+  Settings settings;
+  settings.EraseMethod = method;
+  const SelectedFolders folders = {WideArgument(folder)};
+  FolderOperation operation(settings, folders, ModeErase);
+  const double start = Now();
+  WorkerMain(operation);
+  const double seconds = Now() - start;
+  if (operation.fileErrors || operation.folderErrors) {
+    std::printf("erasure failed: %u file errors, %u folder errors\n", operation.fileErrors, operation.folderErrors);
+    return 2;
+  }
+  if (::GetFileAttributesW(folders.front().c_str()) != INVALID_FILE_ATTRIBUTES) {
+    std::printf("the folder is still there\n");
+    return 3;
+  }
+  std::printf("files %u\nseconds %.6f\n", operation.filesDeleted, seconds);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "fill") return Fill(std::max(1, std::atoi(argv[2])));
+  if (argc == 4 && std::string(argv[1]) == "tree") return Tree(argv[2], static_cast<uint32_t>(std::atoi(argv[3])));
   if (argc != 3) {
-    std::printf("usage: erasebench <file> <method 0..3> | erasebench fill <MiB>\n");
+    std::printf("usage: erasebench <file> <method 0..3> | erasebench fill <MiB> | erasebench tree <folder> <method>\n");
     return 1;
   }
   const std::wstring path = WideArgument(argv[1]);

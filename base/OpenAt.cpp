@@ -1,21 +1,29 @@
-#include "operations/OpenAt.h"
+#include "base/OpenAt.h"
 
 #include <winternl.h>
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
 using NtOpenFileCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, ULONG, ULONG);
 using NtQueryCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+using NtSetCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
 using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
 
 struct NtCalls {
   NtOpenFileCall openFile = nullptr;
   NtQueryCall queryFile = nullptr;
+  NtSetCall setFile = nullptr;
   StatusToErrorCall statusToError = nullptr;
 };
 
 // FileInternalInformation: the file id alone.
 constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+constexpr FILE_INFORMATION_CLASS kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
 
 // ntdll is loaded in every process; the module imports it by name only.
 NtCalls LookUp() {
@@ -25,6 +33,8 @@ NtCalls LookUp() {
   found.openFile = reinterpret_cast<NtOpenFileCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtOpenFile")));
   found.queryFile =
       reinterpret_cast<NtQueryCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationFile")));
+  found.setFile =
+      reinterpret_cast<NtSetCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtSetInformationFile")));
   found.statusToError =
       reinterpret_cast<StatusToErrorCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlNtStatusToDosError")));
   return found;
@@ -75,5 +85,26 @@ DWORD FileIdOf(HANDLE file, uint64_t* id) {
   const NTSTATUS result = nt.queryFile(file, &status, &internal, sizeof(internal), kFileInternalInformation);
   if (result < 0) return ErrorOf(nt, result);
   *id = static_cast<uint64_t>(internal.QuadPart);
+  return ERROR_SUCCESS;
+}
+
+DWORD RenameAt(HANDLE entry, HANDLE folder, const wchar_t* name, uint32_t nameLength) {
+  const NtCalls& nt = Nt();
+  if (!nt.setFile || !nt.statusToError) return ERROR_CALL_NOT_IMPLEMENTED;
+  if (nameLength == 0 || nameLength > 0x7FFF) return ERROR_INVALID_NAME;
+  // The information ends in the name it carries.
+  const size_t nameBytes = nameLength * sizeof(wchar_t);
+  const size_t size = offsetof(FILE_RENAME_INFORMATION, FileName) + nameBytes;
+  const size_t held = size > sizeof(FILE_RENAME_INFORMATION) ? size : sizeof(FILE_RENAME_INFORMATION);
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[held]());
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(block.get());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = folder;
+  rename->FileNameLength = static_cast<ULONG>(nameBytes);
+  std::memcpy(block.get() + offsetof(FILE_RENAME_INFORMATION, FileName), name, nameBytes);
+  IO_STATUS_BLOCK status = {};
+  const NTSTATUS result = nt.setFile(entry, &status, rename, static_cast<ULONG>(size), kFileRenameInformation);
+  if (result < 0) return ErrorOf(nt, result);
   return ERROR_SUCCESS;
 }

@@ -1,5 +1,6 @@
 // Opening an entry relative to an open folder (ntdll's NtOpenFile with the
-// folder's handle as the root directory), and an open entry's file id.
+// folder's handle as the root directory), renaming an open entry within a
+// folder the same way, and an open entry's file id.
 #pragma once
 #include <windows.h>
 
@@ -18,3 +19,9 @@ constexpr DWORD kOpenReparsePoint = 0x00200000;  // FILE_OPEN_REPARSE_POINT
 DWORD OpenAt(HANDLE folder, const wchar_t* name, uint32_t nameLength, DWORD access, DWORD options, HANDLE* opened);
 // See WalkerPlatform::fileIdOf.
 DWORD FileIdOf(HANDLE file, uint64_t* id);
+// Renames the open entry (opened with DELETE) to `name` (nameLength
+// characters, no separator) in the open folder `folder`, through
+// FileRenameInformation with that folder's handle as the root directory: no
+// path is looked up, and nothing already there is replaced. 0 or a Win32
+// error code (ERROR_ALREADY_EXISTS for a name taken).
+DWORD RenameAt(HANDLE entry, HANDLE folder, const wchar_t* name, uint32_t nameLength);
