@@ -17,10 +17,6 @@ namespace {
 
 constexpr int32_t kStop = -1;
 
-bool Cancelled(const FolderOperation& operation) {
-  return ::InterlockedCompareExchange(const_cast<volatile LONG*>(&operation.cancel), 0, 0) != 0;
-}
-
 // Recycles one entry. A folder goes to the bin only when it is empty: one
 // that still holds what could not be recycled stays, and counts as an error.
 bool Recycle(const wchar_t* path, bool folder, Result* code) {
@@ -86,23 +82,12 @@ void CountUnlisted(FolderOperation& operation, DWORD error) {
   TRACE_FAILURE(ResultFromError(error));
 }
 
-bool IsFolderEntry(const wchar_t* path) {
-  const DWORD attributes = WalkerCalls().getFileAttributes(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void ShowPath(FolderOperation& operation, const wchar_t* path) {
-  if (!ProgressLineDue(PathLine)) return;
-  const std::wstring shortened = ShortenPath(ShownPath(path));
-  ::SendMessageW(operation.window, WM_OP_FILE, reinterpret_cast<WPARAM>(shortened.c_str()), 0);
-}
-
 }  // namespace
 
 int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
   const DWORD listingError = ::GetLastError();
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
-  if (Cancelled(operation)) return kStop;
+  if (!BeginEntry(operation)) return kStop;
   ShowPath(operation, path);
   if (kind == EntryUnlisted) {
     CountUnlisted(operation, listingError);
@@ -120,6 +105,7 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
   Result code = kResultOk;
   bool nameOnly = false;
   const bool removed = RemoveEntry(operation, path, kind, folder, &code, &nameOnly);
+  EndEntry(operation, kind, folder);
   if (folder) {
     if (removed) {
       ++operation.foldersRemoved;
@@ -139,7 +125,9 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
 
 int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
-  if (Cancelled(operation)) return kStop;
+  if (!WaitWhilePaused(operation)) return kStop;
+  // The pass before this one has written the whole file.
+  if (pass > 1) AddErasedBytes(operation, operation.listedSize);
   if (passCount <= 1 || !ProgressLineDue(PassesLine)) return 0;
   const std::wstring text = WideFromUtf8(
       FillText(ModuleStringUtf8(IDS_PASS_OF).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
@@ -167,8 +155,10 @@ void WorkerMain(FolderOperation& operation) {
   options.place = &operation.listedPlace;
   options.followOwnLink = operation.mode == ModeClean;
   options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
-  for (const std::wstring& selected : operation.folders) {
-    const std::wstring folder = ExtendedPath(selected);
+  options.listings = &operation.listings;
+  if (CountSelection(operation, options) != 0) return;
+  for (size_t i = 0; i < operation.folders.size(); ++i) {
+    const std::wstring folder = ExtendedPath(operation.folders[i]);
     operation.listedPlace = WalkPlace();
     // A selected folder that is itself a link is deleted as the link alone:
     // walking it would delete what it points to. Clean works inside the
@@ -177,6 +167,7 @@ void WorkerMain(FolderOperation& operation) {
       if (VisitEntry(folder.c_str(), EntryLink, &operation) != 0) break;
       continue;
     }
+    if (RecycleWhole(operation, folder, operation.counted[i])) continue;
     // Only a cancellation stops a walk; the remaining folders then cost one
     // visit each.
     const int32_t result = WalkFolder(folder.c_str(), options);
