@@ -460,8 +460,15 @@ TEST(Progress, TheOwnersTaskbarButtonShowsTheRunWhereTheOwnerIsTopLevel) {
 
 namespace {
 
+// While `holding` is set, the worker parks in its next flush, where it
+// holds no lock the dialog's thread may need, and says so.
+std::atomic<bool> holding{false}, held{false};
 BOOL WINAPI SlowerFlush(HANDLE file) {
   ::Sleep(400);
+  while (holding) {
+    held = true;
+    ::Sleep(5);
+  }
   return RealEraseCalls().flushFileBuffers(file);
 }
 
@@ -489,14 +496,16 @@ TEST(Progress, AnEraseHalfWayShowsTheBarTheCountsAndTheTimeLeft) {
                       d.Click(IDOK);
                       DialogDriver::WaitUntil([&] { return TextOf(d, IDC_COUNTS) == halfWay || Reported(d); });
                       // Held still for the picture.
-                      ::SuspendThread(operation.worker.get());
+                      held = false;
+                      holding = true;
+                      DialogDriver::WaitUntil([&] { return held || Reported(d); });
                       counts = TextOf(d, IDC_COUNTS);
                       left = TextOf(d, IDC_TIME_LEFT);
                       rate = TextOf(d, IDC_RATE);
                       position = BarPosition(d);
                       pauseShown = d.Visible(IDC_PAUSE);
                       d.Shot("working-progress");
-                      ::ResumeThread(operation.worker.get());
+                      holding = false;
                       d.Click(IDCANCEL);
                       DialogDriver::WaitUntil([&] { return Reported(d); });
                       d.Click(IDCANCEL);
