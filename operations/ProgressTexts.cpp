@@ -54,5 +54,6 @@ std::string TimeLeftText(const ProgressFigures& figures, const StringLoader& loa
   // Held inside what the text's number can say.
   const double minutes = std::fmin(std::fmax(std::ceil(secondsLeft / 60.0), 1.0), 4294967295.0);
   const unsigned shown = static_cast<unsigned>(minutes);
+  if (shown == 1) return load(IDS_TIME_LEFT_ONE);
   return FillText(load(IDS_TIME_LEFT).c_str(), shown);
 }

@@ -30,6 +30,6 @@ uint32_t BarPosition(const ProgressFigures& figures);
 std::string CountsText(const ProgressFigures& figures, const StringLoader& load);
 // Bytes or items per second; "" before a second has been worked.
 std::string RateText(const ProgressFigures& figures, const StringLoader& load);
-// "About N minutes left" (whole minutes, rounded up); "" before
+// "About N minutes left" (whole minutes, rounded up; "About 1 minute left"); "" before
 // kRateWarmupMs, while nothing has been done, or once nothing is left.
 std::string TimeLeftText(const ProgressFigures& figures, const StringLoader& load);

@@ -69,7 +69,7 @@ TEST(ProgressText, TheTimeLeftAppearsOnceAFewSecondsOfRateExist) {
   EXPECT_EQ("About 3 minutes left", TimeLeftText(Working(1, 61, 1 << 20, 61 << 20, kRateWarmupMs), TableString));
   // Minutes are rounded up, and a few seconds left still read as one.
   EXPECT_EQ("About 4 minutes left", TimeLeftText(Working(1, 62, 1 << 20, 62 << 20, 3000), TableString));
-  EXPECT_EQ("About 1 minutes left", TimeLeftText(Working(99, 100, 99, 100, 3000), TableString));
+  EXPECT_EQ("About 1 minute left", TimeLeftText(Working(99, 100, 99, 100, 3000), TableString));
   EXPECT_EQ("", TimeLeftText(Working(0, 10, 0, 100, 60000), TableString)) << "no rate yet";
   EXPECT_EQ("", TimeLeftText(Working(10, 10, 100, 100, 60000), TableString)) << "nothing left";
   EXPECT_EQ("About 4294967295 minutes left", TimeLeftText(Working(1, 2, 1, ~0ull, 3000), TableString));
