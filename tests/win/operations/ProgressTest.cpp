@@ -33,11 +33,11 @@ Settings Defaults() {
   return settings;
 }
 
+// In one reading: a length read first may belong to the line before.
 std::string TextOf(const DialogDriver& d, int id) {
-  const HWND control = ::GetDlgItem(d.dialog(), id);
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
-  return wide_tree::U8(text);
+  wchar_t text[512] = {};
+  const int length = ::GetWindowTextW(::GetDlgItem(d.dialog(), id), text, 512);
+  return wide_tree::U8(std::wstring(text, static_cast<size_t>(length > 0 ? length : 0)));
 }
 
 int BarPosition(const DialogDriver& d) {
