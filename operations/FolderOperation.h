@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "operations/FolderWalker.h"
 #include "operations/OperationTexts.h"
+#include "operations/RunCount.h"
 #include "base/Handles.h"
 #include "settings/SelectedFolders.h"
 #include "settings/Settings.h"
@@ -16,6 +18,9 @@
 constexpr UINT WM_OP_DONE = WM_APP;      // posted as the worker's last action
 constexpr UINT WM_OP_FILE = WM_APP + 1;  // sent, wParam = shortened path
 constexpr UINT WM_OP_PASS = WM_APP + 2;  // sent, wParam = "Pass n of m"
+// Sent, wParam = const ProgressFigures*; lParam 1: a change of state, shown
+// at once.
+constexpr UINT WM_OP_PROGRESS = WM_APP + 3;
 
 struct FolderOperation {
   FolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode);
@@ -44,6 +49,16 @@ struct FolderOperation {
   uint64_t listedSize = 0;  // of the file being visited, from the walk's listing
   WalkPlace listedPlace;    // of the entry being visited, from the walk
   HWND window = nullptr;  // the dialog, target of the worker's messages
+  volatile LONG paused = 0;  // set by the dialog thread only
+  // The count before the work and the work's progress against it; the
+  // worker's alone.
+  std::vector<FolderCount> counted;  // one per selected folder
+  ListingStore listings;
+  ProgressFigures progress;
+  uint64_t entryStartBytes = 0;  // progress.bytesDone when the entry began
+  uint32_t passCount = 1;
+  DWORD workStart = 0;  // OperationCalls().tickCount() after the count
+  DWORD pausedMs = 0;
 
   OperationCounts Counts() const;
 };
@@ -60,9 +75,10 @@ std::wstring ComposeReport(const FolderOperation& operation);
 // character outside the Basic Multilingual Plane is never cut in two.
 std::wstring ShortenPath(const std::wstring& path);
 
-// The two progress lines of the dialog. Each repaints at most once per
-// 100 ms, by time stamps shared by every operation dialog of the process.
-enum ProgressLine { PathLine = 0, PassesLine = 1 };
+// The progress lines of the dialog (the counts line with the bar, the rate
+// and the time left). Each repaints at most once per 100 ms, by time stamps
+// shared by every operation dialog of the process.
+enum ProgressLine { PathLine = 0, PassesLine = 1, CountsLine = 2 };
 // False while the line would drop a new text: the worker then spares itself
 // the exchange with the dialog thread, which under Wine costs more than
 // deleting a small file.

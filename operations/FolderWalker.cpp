@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "operations/MaskList.h"
@@ -117,17 +119,67 @@ struct ListedEntry {
   uint64_t size = 0;
 };
 
-// Entries read through a folder's handle, a buffer of them at a time.
+}  // namespace
+
+struct ListingStore::Kept {
+  std::vector<ListedEntry> entries;
+  bool complete = false;  // the listing was read to its end
+};
+
+struct ListingStore::Map {
+  std::map<std::pair<uint32_t, uint64_t>, Kept> listings;
+};
+
+ListingStore::ListingStore() : map_(new Map) {}
+ListingStore::~ListingStore() = default;
+
+ListingStore::Kept& ListingStore::For(uint32_t volumeSerial, uint64_t fileId) {
+  return map_->listings[std::make_pair(volumeSerial, fileId)];
+}
+
+namespace {
+
+// Entries read through a folder's handle, a buffer of them at a time, or
+// from the store where a walk before read them all.
 class HandleListing {
  public:
+  // Where the entries are kept (none: not kept). One read part-way before
+  // is read again from its start.
+  void Keep(ListingStore::Kept* kept) {
+    kept_ = kept;
+    if (kept_ && !kept_->complete) kept_->entries.clear();
+  }
   // Starts over from the first entry; the next Next() asks again.
   void Restart() {
     restart_ = true;
     offset_ = kNone;
+    replayed_ = 0;
   }
   // False at the end (ERROR_NO_MORE_FILES, or ERROR_FILE_NOT_FOUND when
   // there was nothing at all) or on failure, with the last error set.
   bool Next(HANDLE folder, ListedEntry* entry) {
+    if (kept_ && kept_->complete) return Replay(entry);
+    if (!Read(folder, entry)) {
+      const DWORD error = ::GetLastError();
+      const bool end = error == ERROR_NO_MORE_FILES || (error == ERROR_FILE_NOT_FOUND && kept_ && kept_->entries.empty());
+      if (kept_ && end) kept_->complete = true;
+      return false;
+    }
+    if (kept_) kept_->entries.push_back(*entry);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  bool Replay(ListedEntry* entry) {
+    if (replayed_ == kept_->entries.size()) {
+      ::SetLastError(ERROR_NO_MORE_FILES);
+      return false;
+    }
+    *entry = kept_->entries[replayed_++];
+    return true;
+  }
+  bool Read(HANDLE folder, ListedEntry* entry) {
     if (offset_ == kNone || Current().NextEntryOffset == 0) {
       if (!Fill(folder)) return false;
     } else {
@@ -143,9 +195,6 @@ class HandleListing {
     entry->size = static_cast<uint64_t>(info.EndOfFile.QuadPart);
     return true;
   }
-
- private:
-  static constexpr size_t kNone = static_cast<size_t>(-1);
   bool Fill(HANDLE folder) {
     const FILE_INFO_BY_HANDLE_CLASS kind = restart_ ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
     restart_ = false;
@@ -162,6 +211,8 @@ class HandleListing {
   LONGLONG buffer_[8192 / sizeof(LONGLONG)];
   size_t offset_ = kNone;
   bool restart_ = true;
+  ListingStore::Kept* kept_ = nullptr;
+  size_t replayed_ = 0;
 };
 
 bool LinkHandle(HANDLE handle, DWORD attributes) {
@@ -200,6 +251,7 @@ class Walk {
     size_t length;  // of path_ while at this level
     SeamHandle folder;
     uint64_t listedId = 0;  // the folder's file id in its parent's listing
+    uint64_t fileId = 0;    // its own, as its handle says
     HandleListing listing;
     bool filePass = false;
     bool any = false;  // the current pass has shown an entry
@@ -210,6 +262,7 @@ class Walk {
   int32_t EnterOwn();
   int32_t EnterSub();
   Opened Check(Level& level, const uint64_t* listedId, DWORD* error);
+  void Keep(Level& level);
   int32_t Step();
   int32_t EndOfListing(DWORD error);
   int32_t Unlisted(DWORD error);
@@ -263,12 +316,18 @@ Walk::Opened Walk::Check(Level& level, const uint64_t* listedId, DWORD* error) {
     *error = LastErrorOrFailure();
     return Opened::Failed;
   }
+  level.fileId = fileId;
   if (LinkHandle(level.folder.get(), attributes)) return Opened::Link;
   if (listedId && *listedId != fileId) {
     TRACE_FAILURE(ResultFromError(ERROR_FILE_INVALID));
     return Opened::Link;
   }
   return Opened::Folder;
+}
+
+// A folder that is what it was checked to be is listed through the store.
+void Walk::Keep(Level& level) {
+  if (options_.listings) level.listing.Keep(&options_.listings->For(volumeSerial_, level.fileId));
 }
 
 int32_t Walk::EnterOwn() {
@@ -287,6 +346,7 @@ int32_t Walk::EnterOwn() {
   const Opened opened = Check(*level, nullptr, &error);
   if (opened == Opened::Failed) return Unlisted(error);
   if (opened == Opened::Link && !options_.followOwnLink) return Visit(EntryLink);
+  Keep(*level);
   levels_.push_back(std::move(level));
   return 0;
 }
@@ -314,6 +374,7 @@ int32_t Walk::EnterSub() {
   const Opened opened = Check(*level, &level->listedId, &checkError);
   if (opened == Opened::Failed) return Unlisted(checkError);
   if (opened == Opened::Link) return Visit(EntryLink);
+  Keep(*level);
   levels_.push_back(std::move(level));
   return 0;
 }

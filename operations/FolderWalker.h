@@ -4,6 +4,7 @@
 // depth is out of reach.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "erase/FileIdentity.h"
@@ -35,6 +36,26 @@ struct WalkPlace {
   FileIdentity listed;
 };
 
+// The listings walks have read, kept for later walks of the same folders:
+// a run counts its tree first and then works through it, and lists each
+// folder once. A listing is found again by its folder's volume and file id,
+// so a folder that is another one by the time of the later walk is listed
+// anew; a listing that failed part-way is not kept.
+class ListingStore {
+ public:
+  ListingStore();
+  ~ListingStore();
+  ListingStore(const ListingStore&) = delete;
+  ListingStore& operator=(const ListingStore&) = delete;
+  struct Kept;
+  // The listing kept for a folder, empty and incomplete when new.
+  Kept& For(uint32_t volumeSerial, uint64_t fileId);
+
+ private:
+  struct Map;
+  std::unique_ptr<Map> map_;
+};
+
 // (path, kind, context) -> 0 to go on; any other value stops the walk,
 // which returns it unchanged. path is valid only during the call.
 using EntryCallback = int32_t (*)(const wchar_t* path, int32_t kind, void* context);
@@ -58,6 +79,9 @@ struct WalkOptions {
   // Non-zero: subfolders are opened with the right to delete them and held
   // open for their done visit (WalkPlace::entry).
   int32_t openToRemove = 0;
+  // Where each folder's listing is kept, and read from when an earlier walk
+  // kept it; none: every folder is read from the system.
+  ListingStore* listings = nullptr;
 };
 
 // Visits the selected files of `folder` and, with recurse, its subfolders'

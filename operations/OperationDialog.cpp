@@ -3,6 +3,8 @@
 
 #include "base/HelpPopup.h"
 #include "operations/FolderOperation.h"
+#include "operations/ProgressTexts.h"
+#include "operations/TaskbarProgress.h"
 #include "resources/ResourceIds.h"
 #include "operations/WideText.h"
 #include "base/ActivationContext.h"
@@ -18,7 +20,7 @@ namespace {
 // Shared by every operation dialog of the process: each progress line
 // repaints at most once per 100 ms.
 // Written by dialog threads, read by workers.
-volatile LONG lineStamps[2] = {0, 0};
+volatile LONG lineStamps[3] = {0, 0, 0};
 constexpr DWORD kRepaintInterval = 100;
 
 bool DueAt(ProgressLine line, DWORD now) {
@@ -34,7 +36,7 @@ OperationPlatform calls = kRealCalls;
 
 class OperationDialog {
  public:
-  explicit OperationDialog(FolderOperation& operation) : op_(operation) {}
+  OperationDialog(FolderOperation& operation, HWND owner) : op_(operation), owner_(owner) {}
   OperationDialog(const OperationDialog&) = delete;
   OperationDialog& operator=(const OperationDialog&) = delete;
 
@@ -53,10 +55,16 @@ class OperationDialog {
   void Show(int control, bool show);
   void FitText();
   void MoveDown(int control, int distance);
+  void ShowWorking(bool show);
+  void MakeRoomForProgress();
+  void OnProgress(const ProgressFigures& figures, bool now);
+  void OnPause();
 
   FolderOperation& op_;
   HWND window_ = nullptr;
+  const HWND owner_;  // as the caller gave it: the system puts a child's top-level window in its place
   bool started_ = false;  // a run may start once only
+  TaskbarProgress taskbar_;
 };
 
 INT_PTR CALLBACK OperationDialog::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -89,6 +97,8 @@ INT_PTR OperationDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
       } else if (LOWORD(wParam) == IDCANCEL) {
         OnCancel();
+      } else if (LOWORD(wParam) == IDC_PAUSE) {
+        OnPause();
       } else if (HIWORD(wParam) == 0) {
         // The popup takes text in the code page alone.
         ShowHelpPopup(window_, CodePageFromWide(op_.folderListText).c_str());
@@ -103,11 +113,13 @@ INT_PTR OperationDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_OP_PASS:
       ShowProgress(PassesLine, reinterpret_cast<const wchar_t*>(wParam), &op_.passesText, IDC_PASSES);
       return TRUE;
+    case WM_OP_PROGRESS:
+      OnProgress(*reinterpret_cast<const ProgressFigures*>(wParam), lParam != 0);
+      return TRUE;
     case WM_OP_DONE:
       if (!op_.idle) OnWorkDone();
       return TRUE;
   }
-  (void)lParam;
   return FALSE;
 }
 
@@ -146,10 +158,12 @@ void OperationDialog::StartWork() {
                  reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDA_OPERATION)));
   ::SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
   Show(IDC_ANIMATION, true);
-  Show(IDC_FILENAME, true);
-  Show(IDC_PASSES, true);
   Show(IDOK, false);
+  SetText(IDC_PAUSE, ModuleText(IDS_PAUSE));
+  MakeRoomForProgress();
+  ShowWorking(true);
   SetText(IDCANCEL, ModuleText(IDS_CANCEL));
+  taskbar_.Attach(owner_);
   // The hidden "Yes" may have held the focus.
   ::SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(window_, IDCANCEL)), TRUE);
 
@@ -178,6 +192,7 @@ void OperationDialog::Refuse(const std::wstring& refusal) {
 
 void OperationDialog::OnWorkDone() {
   if (op_.worker) ::WaitForSingleObject(op_.worker.get(), INFINITE);
+  taskbar_.Clear();
   if (!op_.report) {
     ::EndDialog(window_, 0);
     return;
@@ -186,8 +201,7 @@ void OperationDialog::OnWorkDone() {
   SetText(IDC_TEXT, op_.messageText);
   ::SendDlgItemMessageA(window_, IDC_ANIMATION, ACM_OPENA, 0, 0);
   Show(IDC_ANIMATION, false);
-  Show(IDC_FILENAME, false);
-  Show(IDC_PASSES, false);
+  ShowWorking(false);
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(::LoadIconA(nullptr, MAKEINTRESOURCEA(32516))), 0);
   Show(IDC_MODEICON, true);
@@ -209,6 +223,64 @@ void OperationDialog::ShowProgress(ProgressLine line, const wchar_t* text, std::
   ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
   *kept = text ? text : L"";
   SetText(control, *kept);
+}
+
+// The Working state's lines and controls, shown together and hidden
+// together.
+void OperationDialog::ShowWorking(bool show) {
+  for (int control : {IDC_FILENAME, IDC_PASSES, IDC_PROGRESS, IDC_COUNTS, IDC_RATE, IDC_TIME_LEFT, IDC_PAUSE})
+    Show(control, show);
+}
+
+// The bar and its two lines lie where the question's buttons are: the
+// buttons, with the passes line beside them, go below the lines, and the
+// dialog grows by as much.
+void OperationDialog::MakeRoomForProgress() {
+  RECT last = {}, cancel = {}, gap = {0, 0, 0, 4};
+  ::GetWindowRect(::GetDlgItem(window_, IDC_TIME_LEFT), &last);
+  ::GetWindowRect(::GetDlgItem(window_, IDCANCEL), &cancel);
+  ::MapDialogRect(window_, &gap);
+  const int shift = last.bottom + gap.bottom - cancel.top;
+  if (shift <= 0) return;
+  for (int control : {IDOK, IDCANCEL, IDC_PASSES, IDC_PAUSE}) MoveDown(control, shift);
+  RECT frame = {};
+  ::GetWindowRect(window_, &frame);
+  ::SetWindowPos(window_, nullptr, frame.left, frame.top - shift / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + shift, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OperationDialog::OnProgress(const ProgressFigures& figures, bool now) {
+  const DWORD tick = calls.tickCount();
+  if (!now && !DueAt(CountsLine, tick)) return;
+  ::InterlockedExchange(&lineStamps[CountsLine], static_cast<LONG>(tick));
+  const HWND bar = ::GetDlgItem(window_, IDC_PROGRESS);
+  ::SendMessageW(bar, PBM_SETRANGE32, 0, kBarRange);
+  const uint32_t position = BarPosition(figures);
+  ::SendMessageW(bar, PBM_SETPOS, position, 0);
+  SetText(IDC_COUNTS, WideFromUtf8(CountsText(figures, ModuleStringUtf8)));
+  SetText(IDC_RATE, WideFromUtf8(RateText(figures, ModuleStringUtf8)));
+  SetText(IDC_TIME_LEFT, WideFromUtf8(TimeLeftText(figures, ModuleStringUtf8)));
+  if (figures.counting) {
+    taskbar_.Counting();
+    return;
+  }
+  if (now) taskbar_.Pause(op_.paused != 0);
+  taskbar_.Show(position, kBarRange);
+}
+
+// The worker waits at its next entry or pass; the animation stands still
+// with it.
+void OperationDialog::OnPause() {
+  if (op_.idle) return;
+  const bool pause = op_.paused == 0;
+  ::InterlockedExchange(&op_.paused, pause ? 1 : 0);
+  SetText(IDC_PAUSE, ModuleText(pause ? IDS_RESUME : IDS_PAUSE));
+  const HWND animation = ::GetDlgItem(window_, IDC_ANIMATION);
+  if (pause)
+    ::SendMessageA(animation, ACM_STOP, 0, 0);
+  else
+    ::SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  taskbar_.Pause(pause);
 }
 
 void OperationDialog::SetText(int control, const std::wstring& text) {
@@ -274,10 +346,11 @@ bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls.tickCount());
 void ResetProgressLines() {
   ::InterlockedExchange(&lineStamps[PathLine], 0);
   ::InterlockedExchange(&lineStamps[PassesLine], 0);
+  ::InterlockedExchange(&lineStamps[CountsLine], 0);
 }
 
 INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {
-  OperationDialog dialog(operation);
+  OperationDialog dialog(operation, owner);
   INT_PTR result = -1;
   {
     ActivationScope context;

@@ -18,10 +18,6 @@ namespace {
 
 constexpr int32_t kStop = -1;
 
-bool Cancelled(const FolderOperation& operation) {
-  return ::InterlockedCompareExchange(const_cast<volatile LONG*>(&operation.cancel), 0, 0) != 0;
-}
-
 // Recycles one entry. A folder goes to the bin only when it is empty: one
 // that still holds what could not be recycled stays, and counts as an error.
 bool Recycle(const wchar_t* path, bool folder, Result* code) {
@@ -123,23 +119,12 @@ void CountUnlisted(FolderOperation& operation, DWORD error) {
   TRACE_FAILURE(ResultFromError(error));
 }
 
-bool IsFolderEntry(const wchar_t* path) {
-  const DWORD attributes = WalkerCalls().getFileAttributes(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void ShowPath(FolderOperation& operation, const wchar_t* path) {
-  if (!ProgressLineDue(PathLine)) return;
-  const std::wstring shortened = ShortenPath(ShownPath(path));
-  ::SendMessageW(operation.window, WM_OP_FILE, reinterpret_cast<WPARAM>(shortened.c_str()), 0);
-}
-
 }  // namespace
 
 int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
   const DWORD listingError = ::GetLastError();
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
-  if (Cancelled(operation)) return kStop;
+  if (!BeginEntry(operation)) return kStop;
   ShowPath(operation, path);
   if (kind == EntryUnlisted) {
     CountUnlisted(operation, listingError);
@@ -157,6 +142,7 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
   Result code = kResultOk;
   bool nameOnly = false;
   const bool removed = RemoveEntry(operation, path, kind, folder, &code, &nameOnly);
+  EndEntry(operation, kind, folder);
   if (folder) {
     if (removed) {
       ++operation.foldersRemoved;
@@ -176,7 +162,7 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
 
 int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
-  if (Cancelled(operation)) return kStop;
+  if (!WaitWhilePaused(operation)) return kStop;
   if (passCount <= 1 || !ProgressLineDue(PassesLine)) return 0;
   const std::wstring text = WideFromUtf8(
       FillText(ModuleStringUtf8(IDS_PASS_OF).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
@@ -184,8 +170,14 @@ int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   return 0;
 }
 
-int32_t ReportChunk(uint64_t, void* context) {
-  return Cancelled(*static_cast<FolderOperation*>(context)) ? kStop : 0;
+// The bar moves with every chunk of every pass (the slack too; the end of
+// the file settles it to size times passes). A pause waits here, between
+// chunks, and a stop takes effect at the next one.
+int32_t ReportChunk(uint64_t bytes, void* context) {
+  FolderOperation& operation = *static_cast<FolderOperation*>(context);
+  AddErasedBytes(operation, bytes);
+  if (!WaitWhilePaused(operation)) return kStop;
+  return Cancelled(operation) ? kStop : 0;
 }
 
 void WorkerMain(FolderOperation& operation) {
@@ -208,8 +200,10 @@ void WorkerMain(FolderOperation& operation) {
   options.place = &operation.listedPlace;
   options.followOwnLink = operation.mode == ModeClean;
   options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
-  for (const std::wstring& selected : operation.folders) {
-    const std::wstring folder = ExtendedPath(selected);
+  options.listings = &operation.listings;
+  if (CountSelection(operation, options) != 0) return;
+  for (size_t i = 0; i < operation.folders.size(); ++i) {
+    const std::wstring folder = ExtendedPath(operation.folders[i]);
     operation.listedPlace = WalkPlace();
     // A selected folder that is itself a link is deleted as the link alone:
     // walking it would delete what it points to. Clean works inside the
@@ -218,6 +212,7 @@ void WorkerMain(FolderOperation& operation) {
       if (VisitEntry(folder.c_str(), EntryLink, &operation) != 0) break;
       continue;
     }
+    if (RecycleWhole(operation, folder, operation.counted[i])) continue;
     // Only a cancellation stops a walk; the remaining folders then cost one
     // visit each.
     const int32_t result = WalkFolder(folder.c_str(), options);

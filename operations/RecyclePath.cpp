@@ -15,6 +15,16 @@
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
+namespace {
+
+const RecyclePlatform kRealCalls = {&::SHFileOperationW};
+RecyclePlatform calls = kRealCalls;
+
+}  // namespace
+
+RecyclePlatform& RecycleCalls() { return calls; }
+const RecyclePlatform& RealRecycleCalls() { return kRealCalls; }
+
 int32_t RecyclePath(const wchar_t* extended) {
   // Wine's shell offers to delete for good what is not there at all.
   if (WalkerCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
@@ -50,7 +60,7 @@ int32_t RecyclePath(const wchar_t* extended) {
   // Where the bin cannot take the item, the shell asks before it deletes it
   // for good instead; the user chose recycling, not deletion.
   request.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
-  const int result = ::SHFileOperationW(&request);
+  const int result = calls.fileOperation(&request);
   if (result != 0) {
     TRACE_FAILURE(ResultFromError(static_cast<DWORD>(result)));
     return 0;

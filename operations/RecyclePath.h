@@ -1,5 +1,8 @@
 // Hands one file or folder to the shell's recycling bin.
 #pragma once
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdint>
 
 // 1 when the item went to the recycling bin (or, where the bin refused it,
@@ -7,3 +10,11 @@
 // still there, or the user declined, or the shell could not be given the
 // path as it is (see IsShellExactPath). Shows no progress.
 int32_t RecyclePath(const wchar_t* path);
+
+// The shell's file operation, which tests replace to make the bin refuse
+// what Wine's would take.
+struct RecyclePlatform {
+  int(WINAPI* fileOperation)(LPSHFILEOPSTRUCTW request);
+};
+RecyclePlatform& RecycleCalls();
+const RecyclePlatform& RealRecycleCalls();

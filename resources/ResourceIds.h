@@ -58,6 +58,13 @@
 #define IDC_ANIMATION 318
 #define IDC_FILENAME 319
 #define IDC_PASSES 329
+// The Working state's progress: the bar, the counts line, the rate, the time
+// left, and the Pause button.
+#define IDC_PROGRESS 470
+#define IDC_COUNTS 471
+#define IDC_RATE 472
+#define IDC_TIME_LEFT 473
+#define IDC_PAUSE 474
 
 // Menu item pictures: normal, highlighted, grayed, grayed highlighted.
 #define IDB_VARNOKE_NORMAL 201
@@ -128,6 +135,15 @@ enum StringId : unsigned {
   IDS_SHELL_WINDOWS_POWERSHELL = 461,
   IDS_SHELL_POWERSHELL_7 = 462,
   IDS_SHELL_WINDOWS_TERMINAL = 463,
+  IDS_COUNTING = 475,
+  IDS_PROGRESS_FILES = 476,
+  IDS_PROGRESS_ITEMS = 477,
+  IDS_BYTE_RATE = 478,
+  IDS_ITEM_RATE = 479,
+  IDS_TIME_LEFT = 480,
+  IDS_PAUSE = 481,
+  IDS_RESUME = 482,
+  IDS_TIME_LEFT_ONE = 483,
   IDS_HELP_DOSBOX_PARAM = 501,
   IDS_HELP_RECYCLE = 502,
   IDS_HELP_PERMANENT = 503,

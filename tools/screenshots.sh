@@ -79,7 +79,7 @@ for kind in "${kinds[@]}"; do
     operations)
       start_wine
       photograph "$build/operations_tests.exe" \
-        --gtest_filter='OperationDialog.QuestionsOfEveryModeToTheByte:OperationDialog.OnASolidStateDrive*:OperationDialog.YesWorksThenReportsUntilExit:OperationDialog.CancelDuringGutmann*:OperationDialog.TheQuestionAndTheProgressLineShowTheRealNames'
+        --gtest_filter='OperationDialog.QuestionsOfEveryModeToTheByte:OperationDialog.OnASolidStateDrive*:OperationDialog.YesWorksThenReportsUntilExit:OperationDialog.CancelDuringGutmann*:OperationDialog.TheQuestionAndTheProgressLineShowTheRealNames:Progress.AnEraseHalfWay*:Progress.PauseStopsTheWorkerUntilResume'
       ;;
     demo)
       env -u DISPLAY "$repo/tools/demo.sh"

@@ -242,8 +242,6 @@ TEST(EraseHuge, FileAboveFourGiBIsWrittenInFull) {
   calls.getDiskFreeSpace = HugeFile::DiskFree;
   calls.getVolumeInformationByHandle = HugeFile::VolumeFlags;
   calls.setEndOfFile = HugeFile::EndOfFile;
-    return TRUE;
-  }
   calls.openFolder = HugeFile::NoFolder;
   calls.setFileInformationByHandle = HugeFile::SetInformation;
   const int32_t result = EraseAndDelete(L"C:\\huge.bin", ZeroPass, nullptr, nullptr);

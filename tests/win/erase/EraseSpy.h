@@ -40,12 +40,9 @@ class EraseSpy {
   int count[kSpyCallCount] = {};
   DWORD createFlags = 0;  // flags of the last open
   // One letter per chunk step: P position, L lock, W write, U unlock, F flush;
-  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kVolumePath, kDiskFree, kVolumeFlags,
-  kIoControl, kEndOfFile, kRead,
-  // The end of a file: its folder by path, entries opened relative to it
-  // and their ids, renames, the three changes by handle, the names' seed,
-  // and closes of the end's own folder and entry handles (not in kClose).
-  kOpenFolder, kOpenAt, kFileId, kRename, kTruncate, kTimes, kDisposition, kNameSeed, kCloseEnd, kSpyCallCount
+  // R for a move to an offset (a rewind), E for the cut back to the size,
+  // V for a read-back; and of a file's end: T truncation, S times set, N a
+  // rename, X marked for deletion.
   std::string steps;
   std::vector<std::pair<uint64_t, DWORD>> locks;  // offset, length
   std::vector<std::string> written;               // the data of every write
@@ -131,12 +128,20 @@ class EraseSpy {
   static BOOL WINAPI Cursor(LPPOINT);
   static BOOL WINAPI Caret(LPPOINT);
   static BOOL WINAPI Counter(LARGE_INTEGER*);
-  kGenRandom, kDestroyHash, kReleaseContext, kCursor, kCaret, kCounter, kVolumePath, kDiskFree, kVolumeFlags,
-  kIoControl, kEndOfFile, kRead,
-  // The end of a file: its folder by path, entries opened relative to it
-  // and their ids, renames, the three changes by handle, the names' seed,
-  // and closes of the end's own folder and entry handles (not in kClose).
-  kOpenFolder, kOpenAt, kFileId, kRename, kTruncate, kTimes, kDisposition, kNameSeed, kCloseEnd, kSpyCallCount
+  static BOOL WINAPI VolumePath(LPCWSTR, LPWSTR, DWORD);
+  static BOOL WINAPI DiskFree(LPCWSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD);
+  static BOOL WINAPI VolumeFlags(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
+  static BOOL WINAPI IoControl(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  static BOOL WINAPI EndOfFile(HANDLE);
+  static BOOL WINAPI Read(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  BOOL AnswerRanges(LPVOID in, LPVOID out, DWORD outLength, LPDWORD returned);
+  static HANDLE OpenFolder(LPCWSTR);
+  static DWORD OpenAt(HANDLE, const wchar_t*, uint32_t, DWORD, DWORD, HANDLE*);
+  static DWORD FileId(HANDLE, uint64_t*);
+  static DWORD Rename(HANDLE, HANDLE, const wchar_t*, uint32_t);
+  static BOOL WINAPI SetInformation(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  static BOOLEAN WINAPI NameSeed(PVOID, ULONG);
+  std::string ContentOf(HANDLE file);
 
   size_t nextStream_ = 0;
   std::vector<HANDLE> endHandles_;

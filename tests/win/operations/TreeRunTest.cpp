@@ -500,7 +500,7 @@ TEST(DependencyTree, RecycleMovesEveryEntryIntoTheBin) {
   const OperationCounts counts = run.Go();
   ExpectCounts(counts, 20000, tree.shape.folders, 0, 0);
   EXPECT_FALSE(ExistsW(tree.root));
-  EXPECT_EQ(20000u + tree.shape.folders, TakeFromTrash(tree.token)) << "one item in the bin per file and folder";
+  EXPECT_EQ(1u, TakeFromTrash(tree.token)) << "the folder whole, as one item in the bin";
 }
 
 namespace {
@@ -583,14 +583,15 @@ TEST(DISABLED_RefusingBin, Child) {
   if (AnswerIs(L"no")) {
     const OperationCounts counts = RecycleAnswering(selected, IDNO, &questions);
     ExpectCounts(counts, 0, 0, 2, 2);
-    EXPECT_EQ(2, questions) << "one question per file; folders that still hold them are not offered";
+    EXPECT_EQ(3, questions) << "one for the folder whole, then one per file; folders that still hold them are "
+                               "not offered";
     EXPECT_EQ("precious", ReadBytesW(selected + L"\\keep.txt"));
     EXPECT_EQ("also precious", ReadBytesW(selected + L"\\S\\inner.txt"));
   } else {
     ASSERT_TRUE(AnswerIs(L"yes"));
     const OperationCounts counts = RecycleAnswering(selected, IDYES, &questions);
     ExpectCounts(counts, 2, 2, 0, 0);
-    EXPECT_EQ(4, questions) << "nothing is deleted for good without a question";
+    EXPECT_EQ(1, questions) << "nothing is deleted for good without a question: the folder whole";
     EXPECT_FALSE(ExistsW(selected));
   }
 }
