@@ -69,8 +69,8 @@ TEST(EraseEnd, TruncatesSetsOldTimesRenamesSevenTimesInItsFolderThenDeletes) {
   EraseSpy spy;
   ASSERT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
 
-  EXPECT_EQ("RPLWUFTFS" + std::string(kEraseRenames, 'N') + "X", spy.steps)
-      << "one pass; truncated and flushed, times set, renamed, then marked for deletion";
+  EXPECT_EQ("RPLWUFRETFS" + std::string(kEraseRenames, 'N') + "X", spy.steps)
+      << "one pass into the slack, cut back; truncated and flushed, times set, renamed, then marked for deletion";
   ASSERT_EQ(1u, spy.atEnd.size());
   EXPECT_EQ(std::string(3000, '\0'), spy.atEnd.front()) << "the pass was on the file when its end began";
   ASSERT_EQ(1u, spy.timesSet.size());

@@ -10,6 +10,7 @@
 #include "EraseSpy.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
+#include "erase/RandomName.h"
 #include "tests/shared/EraseCycles.h"
 
 using namespace engine_test;
@@ -19,6 +20,10 @@ using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 
 namespace {
+
+// What follows the last pass of a file: truncated and flushed, its times
+// set, its renames, and marked for deletion.
+const std::string kEndSteps = "TFS" + std::string(kEraseRenames, 'N') + "X";
 
 constexpr size_t kMiB = size_t{1} << 20;
 // Gutmann's pass 7 lays down a three-byte cycle: its phase shows in every
@@ -96,7 +101,7 @@ TEST(EraseSlack, TheVolumesOwnClusterIsTheOneUsed) {
   EraseSpy spy;
   EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
   EXPECT_EQ((std::vector<std::pair<uint64_t, DWORD>>{{0, DWORD{kMiB}}, {kMiB, cluster}}), spy.locks);
-  EXPECT_EQ("RPLWUFPLWUFRE", spy.steps);
+  EXPECT_EQ("RPLWUFPLWUFRE" + kEndSteps, spy.steps);
   EXPECT_FALSE(Exists(file));
 }
 
@@ -107,7 +112,7 @@ TEST(EraseSlack, NoCutBackWithoutSlackAndNoSlackWithoutACluster) {
     EraseSpy spy;
     spy.cluster = 8;
     EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr));
-    EXPECT_EQ("RPLWUF", spy.steps) << "a file that ends on a cluster's end";
+    EXPECT_EQ("RPLWUF" + kEndSteps, spy.steps) << "a file that ends on a cluster's end";
   }
   for (const SpyCall refused : {kVolumePath, kDiskFree}) {
     TempFolder temp;
@@ -115,7 +120,7 @@ TEST(EraseSlack, NoCutBackWithoutSlackAndNoSlackWithoutACluster) {
     EraseSpy spy;
     spy.Fail(refused, ERROR_NOT_READY);
     EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), ZeroPass, nullptr, nullptr)) << refused;
-    EXPECT_EQ("RPLWUF", spy.steps) << "the volume will not tell: the passes end at the file's end";
+    EXPECT_EQ("RPLWUF" + kEndSteps, spy.steps) << "the volume will not tell: the passes end at the file's end";
     EXPECT_EQ((std::vector<std::pair<uint64_t, DWORD>>{{0, 5000}}), spy.locks);
   }
 }
@@ -353,7 +358,7 @@ TEST(EraseVerify, EveryChunkOfTheLastPassIsReadBackThroughAnUnbufferedHandle) {
   EXPECT_EQ(EraseOverwritten, EraseAndDelete(Wide(file).c_str(), request));
   EXPECT_TRUE(spy.createFlags & FILE_FLAG_NO_BUFFERING);
   const std::string pass = "RPLWUFPLWUFPLWUFRE";
-  EXPECT_EQ(pass + pass + "RPLWUFRVPLWUFRVPLWUFRVRE", spy.steps) << "the last pass alone is read back";
+  EXPECT_EQ(pass + pass + "RPLWUFRVPLWUFRVPLWUFRVRE" + kEndSteps, spy.steps) << "the last pass alone is read back";
   ASSERT_EQ(9u, spy.written.size());
   EXPECT_EQ(std::vector<std::string>(spy.written.begin() + 6, spy.written.end()), spy.readBack);
   EXPECT_EQ((std::vector<size_t>{kMiB, kMiB}), spy.allocations) << "the read-back buffer is the write buffer's twin";
