@@ -16,8 +16,6 @@ static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
-constexpr int32_t kStop = -1;
-
 // Recycles one entry. A folder goes to the bin only when it is empty: one
 // that still holds what could not be recycled stays, and counts as an error.
 bool Recycle(const wchar_t* path, bool folder, Result* code) {
@@ -124,7 +122,7 @@ void CountUnlisted(FolderOperation& operation, DWORD error) {
 int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
   const DWORD listingError = ::GetLastError();
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
-  if (!BeginEntry(operation)) return kStop;
+  if (!BeginEntry(operation)) return kRunStop;
   ShowPath(operation, path);
   if (kind == EntryUnlisted) {
     CountUnlisted(operation, listingError);
@@ -162,7 +160,7 @@ int32_t VisitEntry(const wchar_t* path, int32_t kind, void* context) {
 
 int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
-  if (!WaitWhilePaused(operation)) return kStop;
+  if (!WaitWhilePaused(operation)) return kRunStop;
   if (passCount <= 1 || !ProgressLineDue(PassesLine)) return 0;
   const std::wstring text = WideFromUtf8(
       FillText(ModuleStringUtf8(IDS_PASS_OF).c_str(), static_cast<unsigned>(pass), static_cast<unsigned>(passCount)));
@@ -176,8 +174,7 @@ int32_t ReportPass(int32_t pass, int32_t passCount, void* context) {
 int32_t ReportChunk(uint64_t bytes, void* context) {
   FolderOperation& operation = *static_cast<FolderOperation*>(context);
   AddErasedBytes(operation, bytes);
-  if (!WaitWhilePaused(operation)) return kStop;
-  return Cancelled(operation) ? kStop : 0;
+  return WaitWhilePaused(operation) ? 0 : kRunStop;
 }
 
 void WorkerMain(FolderOperation& operation) {

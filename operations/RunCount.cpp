@@ -11,7 +11,6 @@ static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
-constexpr int32_t kStop = -1;
 // How often a paused worker looks whether it may go on.
 constexpr DWORD kPausePollMs = 20;
 
@@ -29,7 +28,7 @@ struct CountVisit {
 
 int32_t CountEntry(const wchar_t* path, int32_t kind, void* context) {
   CountVisit& visit = *static_cast<CountVisit*>(context);
-  if (!WaitWhilePaused(*visit.operation)) return kStop;
+  if (!WaitWhilePaused(*visit.operation)) return kRunStop;
   ShowPath(*visit.operation, path);
   FolderCount& count = *visit.count;
   if (kind == EntryUnlisted) {
@@ -104,9 +103,9 @@ int32_t CountSelection(FolderOperation& operation, const WalkOptions& runOptions
     count = FolderCount();
     // Done as the link alone, as the run will (see WorkerMain).
     if (operation.mode != ModeClean && IsLinkEntry(folder.c_str())) {
-      if (CountEntry(folder.c_str(), EntryLink, &visit) != 0) return kStop;
-    } else if (WalkFolder(folder.c_str(), options) == kStop) {
-      return kStop;
+      if (CountEntry(folder.c_str(), EntryLink, &visit) != 0) return kRunStop;
+    } else if (WalkFolder(folder.c_str(), options) == kRunStop) {
+      return kRunStop;
     }
     operation.counted.push_back(count);
   }

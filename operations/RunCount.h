@@ -29,6 +29,10 @@ struct FolderCount {
   bool RecyclableWhole() const;
 };
 
+// What a walk's visit or an eraser's callback answers to end the run: the
+// user cancelled.
+constexpr int32_t kRunStop = -1;
+
 // The thread's view of the dialog's requests.
 bool Cancelled(const FolderOperation& operation);
 // Waits while the run is paused; false once it is cancelled.
