@@ -109,7 +109,8 @@ set(VARNOKE_SCREEN_TESTS HostTest.cpp)
 set(VARNOKE_LONG_TESTS TreeRunTest.cpp)
 # Tests that check which window has the focus: a window of another test
 # program taking the foreground takes the focus from their dialog.
-set(VARNOKE_FOCUS_TESTS operations.OperationDialog.QuestionsOfEveryModeToTheByte)
+set(VARNOKE_FOCUS_TESTS operations.OperationDialog.QuestionsOfEveryModeToTheByte
+  operations.OperationDialog.ACleanWithoutAMaskIsRefusedWithItsReasonAndExitAlone)
 file(GLOB test_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/win/*)
 foreach(dir ${test_dirs})
   get_filename_component(area ${dir} NAME)
