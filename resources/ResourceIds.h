@@ -120,7 +120,7 @@
 #ifndef RC_INVOKED
 // The sizes, in pixels, the pictures in the icons are drawn at; the first
 // is the one shown at 96 DPI. tools/assets draws them.
-constexpr int kModeIconSizes[] = {32, 40, 48, 64};
+constexpr int kModeIconSizes[] = {32, 48, 64};
 constexpr int kTabIconSizes[] = {16, 20, 24, 32};
 
 enum StringId : unsigned {

@@ -14,8 +14,10 @@ the cell under its centre, so every edge stays one colour wide and hard (no
 blur from the menu stretching a small picture), and the mark's gradient is
 recomputed for its height.
 
-The Varnoke mark is 24 bits per pixel (its fill is a gradient); "DOS Box"
-and "Delete" use the 16 standard colours.
+The Varnoke mark is 24 bits per pixel at 16 pixels (its fill is a
+gradient) and 8 bits with a palette of its own colours at the larger sizes,
+which keeps the module small; "DOS Box" and "Delete" use the 16 standard
+colours.
 
 Usage: tools/assets/draw_menu_bitmaps.py [resources folder]
 (default: resources/ of this checkout; standard library only)
@@ -170,6 +172,12 @@ def render(grid, parts, variant, size=GRID):
     return pixels
 
 
+def depth(bits, size):
+    """The larger pictures of a true-colour one hold few enough colours for
+    a palette."""
+    return 8 if bits == 24 and size != GRID else bits
+
+
 def file_name(resource_id, name, variant, size):
     suffix = "" if size == GRID else "_%d" % size
     return "%d_%s_%s%s.bmp" % (resource_id, name, VARIANTS[variant].replace(" ", "_"), suffix)
@@ -186,6 +194,21 @@ def bmp_bytes(pixels, bits):
             data = b"".join(struct.pack("<BBB", b, g, r) for (r, g, b) in line)
             rows.append(data + b"\0" * (stride - len(data)))
         colours = 0
+    elif bits == 8:
+        # Only the colours the picture uses, in order of first appearance.
+        colours_used = []
+        for line in pixels:
+            for colour in line:
+                if colour not in colours_used:
+                    colours_used.append(colour)
+        assert len(colours_used) <= 256
+        stride = (width + 3) & ~3
+        palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in colours_used)
+        rows = []
+        for line in reversed(pixels):
+            data = bytes(colours_used.index(colour) for colour in line)
+            rows.append(data + b"\0" * (stride - len(data)))
+        colours = len(colours_used)
     else:
         stride = ((width * 4 + 31) // 32) * 4
         palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE16)
@@ -212,7 +235,7 @@ def main():
             for variant, resource_id in enumerate(ids):
                 path = os.path.join(out, file_name(resource_id, name, variant, size))
                 with open(path, "wb") as f:
-                    f.write(bmp_bytes(render(grid, parts, variant, size), bits))
+                    f.write(bmp_bytes(render(grid, parts, variant, size), depth(bits, size)))
                 print(path)
 
 

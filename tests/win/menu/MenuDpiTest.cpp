@@ -164,6 +164,14 @@ void ExpectPictureAt(const Surface& surface, UINT id, int expectedSize, int top,
     }
 }
 
+// Stand-ins for the per-resolution calls (stdcall, as the system's are).
+UINT fakeWindowDpi = 0;
+UINT WINAPI FakeDpiForWindow(HWND) { return fakeWindowDpi; }
+BOOL WINAPI FailingParametersForDpi(UINT, UINT, void*, UINT, UINT) {
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+
 class MenuResolution : public MenuTest {
  protected:
   void SetUp() override {
@@ -222,14 +230,13 @@ TEST_F(MenuResolution, TheScreenAWindowAndTheMenuHaveThePrefixResolution) {
   // A system with per-window resolutions answers for the window; zero (a
   // window that is gone) and a system without the call leave it to the
   // screen.
-  static UINT answer = 0;
   DpiFunctions fake = {};
-  fake.dpiForWindow = [](HWND) -> UINT { return answer; };
+  fake.dpiForWindow = FakeDpiForWindow;
   SetDpiFunctionsForTesting(&fake);
-  answer = 120;
+  fakeWindowDpi = 120;
   EXPECT_EQ(120u, WindowDpi(window));
   EXPECT_EQ(dpi_, WindowDpi(nullptr));
-  answer = 0;
+  fakeWindowDpi = 0;
   EXPECT_EQ(dpi_, WindowDpi(window));
   const DpiFunctions none = {};
   SetDpiFunctionsForTesting(&none);
@@ -309,10 +316,7 @@ TEST_F(MenuResolution, WithoutThePerResolutionCallsTheScreenResolutionIsScaled) 
 
   // A failing call is traced and the item left unmeasured.
   DpiFunctions failing = {};
-  failing.parametersForDpi = [](UINT, UINT, void*, UINT, UINT) -> BOOL {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  };
+  failing.parametersForDpi = FailingParametersForDpi;
   SetDpiFunctionsForTesting(&failing);
   static std::vector<Result> traced;
   traced.clear();

@@ -31,7 +31,6 @@ UINT PrefixDpi() {
 int ExpectedIconSize(UINT dpi) {
   switch (dpi) {
     case 96: return 32;
-    case 120: return 40;
     case 144: return 48;
     case 192: return 64;
     default: return 0;
@@ -124,11 +123,15 @@ TEST(OperationDialogDpi, TheModeIconIsTheSizeThePrefixResolutionAsksFor) {
   ExpectModeIcons(dpi);
 }
 
+namespace {
+UINT WINAPI FinerScreen(HWND) { return 192; }
+}  // namespace
+
 TEST(OperationDialogDpi, TheModeIconFollowsTheDialogWindowsOwnResolution) {
   // A window on a finer screen than the system's: only GetDpiForWindow
   // tells.
   DpiFunctions finer = {};
-  finer.dpiForWindow = [](HWND) -> UINT { return 192; };
+  finer.dpiForWindow = FinerScreen;
   SetDpiFunctionsForTesting(&finer);
   ExpectModeIcons(192);
   SetDpiFunctionsForTesting(nullptr);
