@@ -13,7 +13,7 @@ TEST(DisplayScale, ScalingRoundsLikeMulDiv) {
   EXPECT_EQ(24, ScaleToDpi(16, 144));
   EXPECT_EQ(32, ScaleToDpi(16, 192));
   EXPECT_EQ(5, ScaleToDpi(4, 120));   // 5.0
-  EXPECT_EQ(7, ScaleToDpi(6, 120));   // 7.5 rounds up
+  EXPECT_EQ(8, ScaleToDpi(6, 120));   // 7.5 rounds up
   EXPECT_EQ(7, ScaleToDpi(5, 127));   // 6.61
   EXPECT_EQ(-17, ScaleToDpi(-11, 144));  // -16.5 rounds away from zero
   EXPECT_EQ(0, ScaleToDpi(0, 192));
