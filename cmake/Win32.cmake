@@ -98,6 +98,11 @@ endif()
 add_test(NAME operations.HostTree COMMAND ${CMAKE_SOURCE_DIR}/tests/win/operations/host-tree.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(operations.HostTree PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240)
 
+# The menu's and the dialogs' pictures at 96, 144 and 192 DPI, each in a
+# Wine prefix of its own at that resolution (see the script).
+add_test(NAME menu.DpiPrefixes COMMAND ${CMAKE_SOURCE_DIR}/tests/win/menu/dpi-run.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(menu.DpiPrefixes PROPERTIES TIMEOUT 300)
+
 set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/support/TestProgram.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Varnoke.manifest)
 

@@ -8,7 +8,9 @@
 #include "config/ControlHelpTable.h"
 #include "base/HelpPopup.h"
 #include "base/ActivationContext.h"
+#include "base/DisplayScale.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
 
 namespace {
@@ -32,15 +34,25 @@ ConfigPage::ConfigPage(Settings& settings, int dialogId, int iconId, unsigned de
       iconId_(iconId),
       descriptionId_(descriptionId) {}
 
-PROPSHEETPAGEA ConfigPage::Descriptor() {
+PROPSHEETPAGEA ConfigPage::Descriptor(UINT dpi) {
   PROPSHEETPAGEA page = {};
   page.dwSize = kPageDescriptorSize;
   page.dwFlags = PSP_USECALLBACK;
   page.hInstance = ModuleInstance();
   page.pszTemplate = MAKEINTRESOURCEA(dialogId_);
   if (iconId_) {
-    page.dwFlags |= PSP_USEICONID;
-    page.pszIcon = MAKEINTRESOURCEA(iconId_);
+    const int size = NearestSizeAtDpi(kTabIconSizes, kTabIconSizes[0], dpi);
+    tabIcon_.reset(static_cast<HICON>(
+        ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(iconId_), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    if (tabIcon_) {
+      page.dwFlags |= PSP_USEHICON;
+      page.hIcon = tabIcon_.get();
+    } else {
+      // The sheet can still load the icon at its own idea of the size.
+      TRACE_FAILURE(LastFailure());
+      page.dwFlags |= PSP_USEICONID;
+      page.pszIcon = MAKEINTRESOURCEA(iconId_);
+    }
   }
   page.pfnDlgProc = DialogProc;
   page.lParam = reinterpret_cast<LPARAM>(this);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Handles.h"
 #include "config/WindowBinding.h"
 #include "settings/Settings.h"
 
@@ -31,7 +32,9 @@ class ConfigPage : private BindingTag {
   ConfigPage(const ConfigPage&) = delete;
   ConfigPage& operator=(const ConfigPage&) = delete;
 
-  PROPSHEETPAGEA Descriptor();
+  // The tab icon, if the page has one, is the size nearest to 16 x dpi / 96
+  // that the icon holds; it lives as long as the page.
+  PROPSHEETPAGEA Descriptor(UINT dpi);
   int dialogId() const { return dialogId_; }
   // The page dialog, once the user has opened the tab.
   HWND window() const { return window_; }
@@ -78,5 +81,6 @@ class ConfigPage : private BindingTag {
   HWND window_ = nullptr;
   int dialogId_;
   int iconId_;
+  UniqueIcon tabIcon_;
   unsigned descriptionId_;
 };

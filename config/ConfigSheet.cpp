@@ -9,6 +9,7 @@
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
 #include "base/Module.h"
+#include "base/WindowDpi.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -82,7 +83,7 @@ bool IsShown(HWND window) { return window && (::GetWindowLongA(window, GWL_STYLE
 
 }  // namespace
 
-ConfigSheet::ConfigSheet(Settings& settings)
+ConfigSheet::ConfigSheet(Settings& settings, HWND owner)
     : BindingTag(BindingKind::Sheet),
       settings_(settings),
       itemsPage_(settings),
@@ -95,7 +96,8 @@ ConfigSheet::ConfigSheet(Settings& settings)
   header_.pszCaption = MAKEINTRESOURCEA(IDS_SHEET_CAPTION);
   header_.nStartPage = 0;
   header_.pfnCallback = SheetCallback;
-  for (ConfigPage* page : Pages()) AddPage(*page);
+  const UINT dpi = WindowDpi(owner);
+  for (ConfigPage* page : Pages()) AddPage(*page, dpi);
 }
 
 std::array<ConfigPage*, 4> ConfigSheet::Pages() { return {&itemsPage_, &dosBoxPage_, &deletePage_, &cleanPage_}; }
@@ -109,10 +111,10 @@ ConfigSheet::~ConfigSheet() {
   }
 }
 
-void ConfigSheet::AddPage(ConfigPage& page) {
+void ConfigSheet::AddPage(ConfigPage& page, UINT dpi) {
   const CommonControls* controls = CommonControlsEntries();
   if (!controls) return;
-  const PROPSHEETPAGEA descriptor = page.Descriptor();
+  const PROPSHEETPAGEA descriptor = page.Descriptor(dpi);
   HPROPSHEETPAGE handle = nullptr;
   {
     ActivationScope context;
@@ -320,6 +322,6 @@ void ConfigSheet::Centre() {
 }
 
 void ShowConfigSheet(Settings& settings, HWND owner) {
-  ConfigSheet sheet(settings);
+  ConfigSheet sheet(settings, owner);
   sheet.RunModal(owner);
 }

@@ -27,7 +27,8 @@ void ShowConfigSheet(Settings& settings, HWND owner);
 
 class ConfigSheet : private BindingTag {
  public:
-  explicit ConfigSheet(Settings& settings);
+  // The tab icons are made for the resolution of the owner-to-be.
+  explicit ConfigSheet(Settings& settings, HWND owner = nullptr);
   ~ConfigSheet();
   ConfigSheet(const ConfigSheet&) = delete;
   ConfigSheet& operator=(const ConfigSheet&) = delete;
@@ -44,7 +45,7 @@ class ConfigSheet : private BindingTag {
   static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // The pages in tab order.
   std::array<ConfigPage*, 4> Pages();
-  void AddPage(ConfigPage& page);
+  void AddPage(ConfigPage& page, UINT dpi);
   void Subclass(HWND window);
   void FitToPages();
   void TidyButtons();

@@ -1,22 +1,22 @@
 #include "menu/MenuDraw.h"
 
-#include <cstddef>
-
 #include "menu/FolderMenu.h"
+#include "menu/MenuBitmaps.h"
+#include "base/DisplayScale.h"
 #include "base/ErrorReturn.h"
 #include "base/Handles.h"
+#include "base/LastError.h"
 #include "base/Module.h"
+#include "base/WindowDpi.h"
 
 namespace {
 
 constexpr const char* kUnit = kUnitShellExt;
 
-// The metrics as they were before the padded border width was added: the
-// form every version of the system fills.
-constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-
-constexpr int kMinimumItemHeight = 16;
+// The layout at 96 DPI; other resolutions scale it.
 constexpr int kCaptionGap = 4;
+constexpr int kCaptionPadding = 6;
+constexpr int kShadowOffset = 1;
 
 // Puts a device context's colours and background mode back on every path.
 class ColourScope {
@@ -47,26 +47,43 @@ void DrawCaption(HDC dc, const char* caption, RECT& rect) {
   ::DrawTextA(dc, caption, ::lstrlenA(caption), &rect, DT_EXPANDTABS);
 }
 
+// Where the caption starts: right of the check-mark column, which holds
+// the picture.
+int CaptionOffset(UINT dpi) { return SystemMetricAtDpi(SM_CXMENUCHECK, dpi) + ScaleToDpi(kCaptionGap, dpi); }
+
+// Null when the font could not be made (traced).
+UniqueFont MenuFont(UINT dpi) {
+  LOGFONTW description = {};
+  if (!MenuFontAtDpi(dpi, &description)) return UniqueFont();
+  UniqueFont font(::CreateFontIndirectW(&description));
+  if (!font) TRACE_FAILURE(LastFailure());
+  return font;
+}
+
 }  // namespace
 
-int MeasureMenuItem(MEASUREITEMSTRUCT* request) {
+int MeasureMenuItem(MEASUREITEMSTRUCT* request) { return MeasureMenuItemAtDpi(request, MenuDpi()); }
+
+int DrawMenuItem(const DRAWITEMSTRUCT* request) { return DrawMenuItemAtDpi(request, MenuDpi()); }
+
+UINT MenuDpi() {
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof(thread);
+  if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &thread)) {
+    TRACE_FAILURE(LastFailure());
+    return WindowDpi(nullptr);
+  }
+  return WindowDpi((thread.flags & GUI_INMENUMODE) ? thread.hwndMenuOwner : nullptr);
+}
+
+int MeasureMenuItemAtDpi(MEASUREITEMSTRUCT* request, UINT dpi) {
   if (request->CtlType != ODT_MENU) return 1;
   const auto* record = reinterpret_cast<const MenuItemData*>(request->itemData);
-
-  NONCLIENTMETRICSA metrics = {};
-  metrics.cbSize = kNonClientMetricsSize;
-  if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
-    return 0;
-  }
-  UniqueFont font(::CreateFontIndirectA(&metrics.lfMenuFont));
-  if (!font) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
-    return 0;
-  }
+  UniqueFont font = MenuFont(dpi);
+  if (!font) return 0;
   WindowDC screen(nullptr);
   if (!screen) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_FAILURE(LastFailure());
     return 0;
   }
   SIZE extent = {};
@@ -74,13 +91,14 @@ int MeasureMenuItem(MEASUREITEMSTRUCT* request) {
     SelectionScope selectFont(screen.get(), font.get());
     ::GetTextExtentPoint32A(screen.get(), record->caption, ::lstrlenA(record->caption), &extent);
   }
-  request->itemWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXMENUCHECK) + extent.cx + kCaptionGap);
-  const int height = extent.cy + 6;
-  request->itemHeight = static_cast<UINT>(height < kMinimumItemHeight ? kMinimumItemHeight : height);
+  request->itemWidth = static_cast<UINT>(CaptionOffset(dpi) + extent.cx);
+  const int height = extent.cy + ScaleToDpi(kCaptionPadding, dpi);
+  const int pictureHeight = MenuBitmapSize(dpi);
+  request->itemHeight = static_cast<UINT>(height < pictureHeight ? pictureHeight : height);
   return 1;
 }
 
-int DrawMenuItem(const DRAWITEMSTRUCT* request) {
+int DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi) {
   if (request->CtlType != ODT_MENU) return 1;
   const auto* record = reinterpret_cast<const MenuItemData*>(request->itemData);
   HDC dc = request->hDC;
@@ -91,13 +109,13 @@ int DrawMenuItem(const DRAWITEMSTRUCT* request) {
   ColourScope restoreColours(dc);
   ::SetTextColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
   ::SetBkColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHT : COLOR_MENU));
-  const int textLeft = item.left + ::GetSystemMetrics(SM_CXMENUCHECK) + kCaptionGap;
+  const int textLeft = item.left + CaptionOffset(dpi);
   ::ExtTextOutA(dc, textLeft, item.top, ETO_OPAQUE | ETO_CLIPPED, &item, nullptr, 0, nullptr);
 
-  const uint32_t id = ChooseBitmap(*record, highlighted, grayed) & 0xFFFF;
+  const UINT id = MenuBitmapAtDpi(ChooseBitmap(*record, highlighted, grayed) & 0xFFFF, dpi);
   UniqueBitmap bitmap(::LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)));
   if (!bitmap) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_FAILURE(LastFailure());
     return 0;
   }
   BITMAP info = {};
@@ -106,30 +124,36 @@ int DrawMenuItem(const DRAWITEMSTRUCT* request) {
   // The pictures sit in the check-mark column at the menu's left edge.
   DrawTransparentBitmap(dc, bitmap.get(), 0, item.top + (itemHeight - info.bmHeight) / 2, kMenuBitmapKey);
 
+  // The caption is measured and drawn in one font, whatever the menu's
+  // device context holds; without it the context's own font still shows
+  // the caption.
+  UniqueFont font = MenuFont(dpi);
+  SelectionScope selectFont(dc, font.get());
   SIZE extent = {};
   ::GetTextExtentPoint32A(dc, record->caption, ::lstrlenA(record->caption), &extent);
   const int offset = (itemHeight - extent.cy) / 2;
   RECT text = {textLeft, item.top + (offset > 0 ? offset : 0), item.right, item.bottom};
   if (grayed) {
-    // An etched caption: a white shadow one pixel down and right, then the
-    // caption in the gray-text colour; over the highlight only the latter.
+    // An etched caption: a white shadow down and right, then the caption in
+    // the gray-text colour; over the highlight only the latter.
+    const int shadow = ScaleToDpi(kShadowOffset, dpi);
     ::SetBkMode(dc, TRANSPARENT);
-    ::OffsetRect(&text, 1, 1);
+    ::OffsetRect(&text, shadow, shadow);
     if (!highlighted) {
       ::SetTextColor(dc, RGB(255, 255, 255));
       DrawCaption(dc, record->caption, text);
     }
-    ::OffsetRect(&text, -1, -1);
+    ::OffsetRect(&text, -shadow, -shadow);
     ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
   }
   DrawCaption(dc, record->caption, text);
-  return 1;
+  return font ? 1 : 0;
 }
 
 void DrawTransparentBitmap(HDC target, HBITMAP bitmap, int x, int y, COLORREF key) {
   BITMAP info = {};
   if (!::GetObjectA(bitmap, sizeof(info), &info)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_FAILURE(LastFailure());
     return;
   }
   const int width = info.bmWidth;
@@ -145,7 +169,7 @@ void DrawTransparentBitmap(HDC target, HBITMAP bitmap, int x, int y, COLORREF ke
   UniqueBitmap workBits(::CreateCompatibleBitmap(target, width, height));
   UniqueBitmap saveBits(::CreateCompatibleBitmap(target, width, height));
   if (!source || !inverseMask || !mask || !work || !save || !inverseMaskBits || !maskBits || !workBits || !saveBits) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_FAILURE(LastFailure());
     return;
   }
   // Scopes close before the bitmaps and device contexts above are deleted.

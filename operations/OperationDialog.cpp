@@ -12,6 +12,8 @@
 #include "base/Handles.h"
 #include "base/LastError.h"
 #include "base/Module.h"
+#include "base/DisplayScale.h"
+#include "base/WindowDpi.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
 
@@ -125,8 +127,10 @@ INT_PTR OperationDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void OperationDialog::Initialise() {
   static const int kIcons[] = {IDI_MODE_RECYCLE, IDI_MODE_DELETE, IDI_MODE_ERASE, IDI_MODE_DELETE};
-  op_.icon.reset(static_cast<HICON>(
-      ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+  // The size the icon holds nearest to 32 x the dialog's resolution / 96.
+  const int size = NearestSizeAtDpi(kModeIconSizes, kModeIconSizes[0], WindowDpi(window_));
+  op_.icon.reset(static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON,
+                                                 size, size, LR_DEFAULTCOLOR)));
   ::SetWindowTextW(window_, ModuleText(IDS_CAPTION_RECYCLE + op_.mode).c_str());
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
   // A refusal comes before everything, the start without a question too.

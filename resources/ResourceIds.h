@@ -66,7 +66,8 @@
 #define IDC_TIME_LEFT 473
 #define IDC_PAUSE 474
 
-// Menu item pictures: normal, highlighted, grayed, grayed highlighted.
+// Menu item pictures: normal, highlighted, grayed, grayed highlighted, at
+// 16 pixels.
 #define IDB_VARNOKE_NORMAL 201
 #define IDB_VARNOKE_HIGHLIGHTED 202
 #define IDB_VARNOKE_GRAYED 203
@@ -80,8 +81,55 @@
 #define IDB_DELETE_GRAYED 211
 #define IDB_DELETE_GRAYED_HIGHLIGHTED 212
 
+// The same pictures at 20 pixels.
+#define IDB_VARNOKE_NORMAL_20 213
+#define IDB_VARNOKE_HIGHLIGHTED_20 214
+#define IDB_VARNOKE_GRAYED_20 215
+#define IDB_VARNOKE_GRAYED_HIGHLIGHTED_20 216
+#define IDB_DOSBOX_NORMAL_20 217
+#define IDB_DOSBOX_HIGHLIGHTED_20 218
+#define IDB_DOSBOX_GRAYED_20 219
+#define IDB_DOSBOX_GRAYED_HIGHLIGHTED_20 220
+#define IDB_DELETE_NORMAL_20 221
+#define IDB_DELETE_HIGHLIGHTED_20 222
+#define IDB_DELETE_GRAYED_20 223
+#define IDB_DELETE_GRAYED_HIGHLIGHTED_20 224
+
+// The same pictures at 24 pixels.
+#define IDB_VARNOKE_NORMAL_24 225
+#define IDB_VARNOKE_HIGHLIGHTED_24 226
+#define IDB_VARNOKE_GRAYED_24 227
+#define IDB_VARNOKE_GRAYED_HIGHLIGHTED_24 228
+#define IDB_DOSBOX_NORMAL_24 229
+#define IDB_DOSBOX_HIGHLIGHTED_24 230
+#define IDB_DOSBOX_GRAYED_24 231
+#define IDB_DOSBOX_GRAYED_HIGHLIGHTED_24 232
+#define IDB_DELETE_NORMAL_24 233
+#define IDB_DELETE_HIGHLIGHTED_24 234
+#define IDB_DELETE_GRAYED_24 235
+#define IDB_DELETE_GRAYED_HIGHLIGHTED_24 236
+
+// The same pictures at 32 pixels.
+#define IDB_VARNOKE_NORMAL_32 237
+#define IDB_VARNOKE_HIGHLIGHTED_32 238
+#define IDB_VARNOKE_GRAYED_32 239
+#define IDB_VARNOKE_GRAYED_HIGHLIGHTED_32 240
+#define IDB_DOSBOX_NORMAL_32 241
+#define IDB_DOSBOX_HIGHLIGHTED_32 242
+#define IDB_DOSBOX_GRAYED_32 243
+#define IDB_DOSBOX_GRAYED_HIGHLIGHTED_32 244
+#define IDB_DELETE_NORMAL_32 245
+#define IDB_DELETE_HIGHLIGHTED_32 246
+#define IDB_DELETE_GRAYED_32 247
+#define IDB_DELETE_GRAYED_HIGHLIGHTED_32 248
+
 // The string table. The resource compiler reads only the defines above.
 #ifndef RC_INVOKED
+// The sizes, in pixels, the pictures in the icons are drawn at; the first
+// is the one shown at 96 DPI. tools/assets draws them.
+constexpr int kModeIconSizes[] = {32, 48, 64};
+constexpr int kTabIconSizes[] = {16, 20, 24, 32};
+
 enum StringId : unsigned {
   IDS_POPUP = 401,
   IDS_POPUP_HELP = 402,

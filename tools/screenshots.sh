@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots under a build tree's Xvfb:
-#   tools/screenshots.sh [-b build dir] [-o output dir] [config] [operations] [demo]
+#   tools/screenshots.sh [-b build dir] [-o output dir] [config] [operations] [demo] [dpi]
 # (default: build/win32, docs/screenshots, config and operations)
 #   config       the configuration sheet's pages: the disabled ConfigScreenshots
 #                test poses each page and waits until it is photographed
@@ -8,6 +8,9 @@
 #                dialog tests that reach them run
 #   demo         runs tools/demo.sh without a display and keeps its pictures
 #                of the menu, the sheet and a Clean run as demo-*.png
+#   dpi          the open menu at 96, 144 and 192 DPI, each in a Wine prefix
+#                of its own (tests/win/menu/dpi-run.sh): menu-dpi-096.png,
+#                menu-dpi-144.png, menu-dpi-192.png and menu-dpi-all.png
 # A test asks for a picture by writing <name>.ready ("x y width height") or
 # <name>.req ("width height x y") into a folder shared with this script;
 # the picture is cut out of the screen and the request removed.
@@ -19,7 +22,7 @@ while getopts b:o: option; do
   case $option in
     b) build=$(cd "$OPTARG" && pwd) ;;
     o) out=$OPTARG ;;
-    *) sed -n '2,10p' "$0" >&2; exit 1 ;;
+    *) sed -n '2,13p' "$0" >&2; exit 1 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -87,8 +90,11 @@ for kind in "${kinds[@]}"; do
         cp "$picture" "$out/demo-${picture##*/}"
       done
       ;;
+    dpi)
+      "$repo/tests/win/menu/dpi-run.sh" "$build" "$out"
+      ;;
     *)
-      echo "screenshots.sh: unknown kind '$kind' (config, operations or demo)" >&2
+      echo "screenshots.sh: unknown kind '$kind' (config, operations, demo or dpi)" >&2
       exit 1
       ;;
   esac

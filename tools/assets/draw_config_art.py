@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the configuration sheet's pictures and writes them into the
-resources folder: the tab icons 124 (Delete) and 125 (DOS Box), 16x16 in 16
-colours, and the link label's hand cursor as the two 32x32 planes that
+resources folder: the tab icons 124 (Delete) and 125 (DOS Box) in 16
+colours, at 16 pixels and at 20, 24 and 32 for finer screens (each pixel
+takes the grid cell under its centre, so edges stay hard), and the link label's hand cursor as the two 32x32 planes that
 CreateCursor takes.
 
 Usage: tools/assets/draw_config_art.py [resources folder]
@@ -87,23 +88,50 @@ HAND_CURSOR = [
 ]
 
 
-def icon_16x16_4bpp(rows):
-    assert len(rows) == 16 and all(len(r) == 16 for r in rows)
-    header = struct.pack("<IiiHHIIiiII", 40, 16, 32, 1, 4, 0, 0, 0, 0, 16, 0)
+GRID = 16
+ICON_SIZES = (16, 20, 24, 32)
+
+
+def cell(pixel, size):
+    """The grid cell under the centre of a pixel of a size-pixel picture."""
+    return ((2 * pixel + 1) * GRID) // (2 * size)
+
+
+def resample(rows, size):
+    assert len(rows) == GRID and all(len(r) == GRID for r in rows)
+    return ["".join(rows[cell(y, size)][cell(x, size)] for x in range(size)) for y in range(size)]
+
+
+def image_4bpp(rows):
+    size = len(rows)
+    colour_stride = ((size * 4 + 31) // 32) * 4
+    mask_stride = ((size + 31) // 32) * 4
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
     colour = b""
     mask = b""
     for row in reversed(rows):  # bottom-up
         indices = [0 if c == "." else INDEX[c] for c in row]
-        colour += bytes((indices[i] << 4) | indices[i + 1] for i in range(0, 16, 2))
-        bits = 0
-        for c in row:
-            bits = (bits << 1) | (1 if c == "." else 0)
-        mask += struct.pack(">H", bits) + b"\0\0"  # rows padded to 32 bits
-    image = header + palette + colour + mask
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", 16, 16, 16, 0, 1, 4, len(image), 6 + 16)
-    return directory + entry + image
+        data = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, size, 2))
+        colour += data + b"\0" * (colour_stride - len(data))
+        bits = bytearray(mask_stride)
+        for x, c in enumerate(row):
+            if c == ".":
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(bits)
+    return header + palette + colour + mask
+
+
+def icon_4bpp(grid):
+    """An icon with the grid at every size of ICON_SIZES, 16 pixels first."""
+    images = [image_4bpp(resample(grid, size)) for size in ICON_SIZES]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for size, image in zip(ICON_SIZES, images):
+        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return directory + entries + b"".join(images)
 
 
 def cursor_planes(rows):
@@ -135,7 +163,7 @@ def main():
     resources = sys.argv[1] if len(sys.argv) > 1 else os.path.normpath(os.path.join(here, "..", "..", "resources"))
     for name, grid in (("DosBoxTab.ico", DOSBOX_ICON), ("DeleteTab.ico", DELETE_ICON)):
         with open(os.path.join(resources, name), "wb") as f:
-            f.write(icon_16x16_4bpp(grid))
+            f.write(icon_4bpp(grid))
         print(os.path.join(resources, name))
     and_plane, xor_plane = cursor_planes(HAND_CURSOR)
     path = os.path.join(resources, "HandCursor.inc")

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the twelve 16x16 menu bitmaps (resources 201-212) and writes them as
-BMP files under bitmaps/ in the resources folder.
+"""Draws the twelve menu bitmaps at 16, 20, 24 and 32 pixels (resources
+201-212 at 16, 213-248 at the larger sizes) and writes them as BMP files
+under bitmaps/ in the resources folder.
 
 Each picture is a character grid; every character names a part of the
 picture, and each part has one colour per variant:
@@ -8,8 +9,15 @@ picture, and each part has one colour per variant:
   grayed, grayed highlighted.
 None stands for the see-through key colour, magenta.
 
-The Varnoke mark is 24 bits per pixel (its fill is a gradient); "DOS Box"
-and "Delete" use the 16 standard colours.
+The grids are drawn for 16 pixels; a larger picture takes for each pixel
+the cell under its centre, so every edge stays one colour wide and hard (no
+blur from the menu stretching a small picture), and the mark's gradient is
+recomputed for its height.
+
+The Varnoke mark is 24 bits per pixel at 16 pixels (its fill is a
+gradient) and 8 bits with a palette of its own colours at the larger sizes,
+which keeps the module small; "DOS Box" and "Delete" use the 16 standard
+colours.
 
 Usage: tools/assets/draw_menu_bitmaps.py [resources folder]
 (default: resources/ of this checkout; standard library only)
@@ -129,26 +137,50 @@ DELETE_PARTS = {
     "G": (GREY, WHITE, GREY, SILVER),
 }
 
-# Resource id of each variant, and the colour depth of each picture.
+GRID = 16
+
+# Resource ids of the variants at each size, and the colour depth of each
+# picture.
 PICTURES = [
-    ("varnoke", MARK, MARK_PARTS, 24, (201, 202, 203, 204)),
-    ("dosbox", DOSBOX, DOSBOX_PARTS, 4, (205, 206, 207, 208)),
-    ("delete", DELETE, DELETE_PARTS, 4, (209, 210, 211, 212)),
+    ("varnoke", MARK, MARK_PARTS, 24,
+     {16: (201, 202, 203, 204), 20: (213, 214, 215, 216), 24: (225, 226, 227, 228), 32: (237, 238, 239, 240)}),
+    ("dosbox", DOSBOX, DOSBOX_PARTS, 4,
+     {16: (205, 206, 207, 208), 20: (217, 218, 219, 220), 24: (229, 230, 231, 232), 32: (241, 242, 243, 244)}),
+    ("delete", DELETE, DELETE_PARTS, 4,
+     {16: (209, 210, 211, 212), 20: (221, 222, 223, 224), 24: (233, 234, 235, 236), 32: (245, 246, 247, 248)}),
 ]
 
 
-def render(grid, parts, variant):
-    assert len(grid) == 16 and all(len(row) == 16 for row in grid), "pictures are 16x16"
+def cell(pixel, size):
+    """The grid cell under the centre of a pixel of a size-pixel picture."""
+    return ((2 * pixel + 1) * GRID) // (2 * size)
+
+
+def render(grid, parts, variant, size=GRID):
+    assert len(grid) == GRID and all(len(row) == GRID for row in grid), "pictures are 16x16"
     pixels = []
-    for r, row in enumerate(grid):
+    for y in range(size):
         line = []
-        for c, ch in enumerate(row):
-            colour = parts[ch][variant]
+        for x in range(size):
+            colour = parts[grid[cell(y, size)][cell(x, size)]][variant]
             if callable(colour):
-                colour = colour(r, c)
+                # The row on the grid's scale, so that a gradient runs over
+                # the whole height at every size.
+                colour = colour(y * (GRID - 1) / (size - 1), x * (GRID - 1) / (size - 1))
             line.append(KEY if colour is None else colour)
         pixels.append(line)
     return pixels
+
+
+def depth(bits, size):
+    """The larger pictures of a true-colour one hold few enough colours for
+    a palette."""
+    return 8 if bits == 24 and size != GRID else bits
+
+
+def file_name(resource_id, name, variant, size):
+    suffix = "" if size == GRID else "_%d" % size
+    return "%d_%s_%s%s.bmp" % (resource_id, name, VARIANTS[variant].replace(" ", "_"), suffix)
 
 
 def bmp_bytes(pixels, bits):
@@ -162,6 +194,21 @@ def bmp_bytes(pixels, bits):
             data = b"".join(struct.pack("<BBB", b, g, r) for (r, g, b) in line)
             rows.append(data + b"\0" * (stride - len(data)))
         colours = 0
+    elif bits == 8:
+        # Only the colours the picture uses, in order of first appearance.
+        colours_used = []
+        for line in pixels:
+            for colour in line:
+                if colour not in colours_used:
+                    colours_used.append(colour)
+        assert len(colours_used) <= 256
+        stride = (width + 3) & ~3
+        palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in colours_used)
+        rows = []
+        for line in reversed(pixels):
+            data = bytes(colours_used.index(colour) for colour in line)
+            rows.append(data + b"\0" * (stride - len(data)))
+        colours = len(colours_used)
     else:
         stride = ((width * 4 + 31) // 32) * 4
         palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE16)
@@ -183,12 +230,13 @@ def main():
     resources = sys.argv[1] if len(sys.argv) > 1 else os.path.normpath(os.path.join(here, "..", "..", "resources"))
     out = os.path.join(resources, "bitmaps")
     os.makedirs(out, exist_ok=True)
-    for name, grid, parts, bits, ids in PICTURES:
-        for variant, resource_id in enumerate(ids):
-            path = os.path.join(out, "%d_%s_%s.bmp" % (resource_id, name, VARIANTS[variant].replace(" ", "_")))
-            with open(path, "wb") as f:
-                f.write(bmp_bytes(render(grid, parts, variant), bits))
-            print(path)
+    for name, grid, parts, bits, sizes in PICTURES:
+        for size, ids in sizes.items():
+            for variant, resource_id in enumerate(ids):
+                path = os.path.join(out, file_name(resource_id, name, variant, size))
+                with open(path, "wb") as f:
+                    f.write(bmp_bytes(render(grid, parts, variant, size), depth(bits, size)))
+                print(path)
 
 
 if __name__ == "__main__":

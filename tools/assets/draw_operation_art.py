@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the operation dialog's pictures and writes them into the resources
 folder: recycle.ico (121), delete.ico (122), erase.ico (123) and
-operation.avi (102).
+operation.avi (102). Each icon holds its picture at 32 pixels (the dialog's
+at 96 DPI), 16, and 48 and 64 for the dialog on finer screens.
 
 Usage: tools/assets/draw_operation_art.py [resources folder]
 (default: resources/ of this checkout; standard library only)
@@ -271,7 +272,7 @@ def avi_file():
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent.parent / 'resources'
     for name, shapes in (('recycle', recycle_icon()), ('delete', delete_icon()), ('erase', erase_icon())):
-        images = [(size, render(shapes, size)) for size in (32, 16)]
+        images = [(size, render(shapes, size)) for size in (32, 16, 48, 64)]
         (out / f'{name}.ico').write_bytes(ico_file(images))
         print(out / f'{name}.ico')
     (out / 'operation.avi').write_bytes(avi_file())
