@@ -728,10 +728,11 @@ TEST(OperationDialog, TheQuestionAndTheProgressLineShowTheRealNames) {
                       d.Shot("question-names");
                       d.Click(IDOK);
                       DialogDriver::WaitUntil([&] { return PassOf(d.Text(IDC_PASSES)) >= 2; });
-                      ::SuspendThread(operation.worker.get());
+                      // Paused, the line holds still for its picture.
+                      d.Click(IDC_PAUSE);
+                      DialogDriver::WaitUntil([&] { return d.Text(IDC_PAUSE) == "Resume"; });
                       line = WideText(d.dialog(), IDC_FILENAME);
                       d.Shot("working-names");
-                      ::ResumeThread(operation.worker.get());
                       d.Click(IDCANCEL);
                       DialogDriver::WaitUntil([&d] { return d.Text(IDCANCEL) == "E&xit"; });
                       d.Click(IDCANCEL);
