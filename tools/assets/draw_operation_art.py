@@ -2,7 +2,8 @@
 """Draws the operation dialog's pictures and writes them into the resources
 folder: recycle.ico (121), delete.ico (122), erase.ico (123) and
 operation.avi (102). Each icon holds its picture at 32 pixels (the dialog's
-at 96 DPI), 16, and 48 and 64 for the dialog on finer screens.
+at 96 DPI), 16, and 48 and 64 for the dialog on finer screens, those two
+PNG-compressed.
 
 Usage: tools/assets/draw_operation_art.py [resources folder]
 (default: resources/ of this checkout; standard library only)
@@ -10,6 +11,7 @@ Usage: tools/assets/draw_operation_art.py [resources folder]
 import math
 import struct
 import sys
+import zlib
 from pathlib import Path
 
 # ---- shapes on a square canvas of unit size, tested per sample point -------
@@ -146,12 +148,34 @@ def erase_icon():
     return shapes
 
 
+def png_image(size, rows):
+    """One picture as a PNG of 8-bit RGBA, as an icon may hold it in place of
+    a bitmap (read by the system since Windows Vista)."""
+    def block(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    raw = b''.join(b'\0' + bytes(c for pixel in row for c in pixel) for row in rows)
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return b'\x89PNG\r\n\x1a\n' + block(b'IHDR', header) + block(b'IDAT', zlib.compress(raw, 9)) + block(b'IEND', b'')
+
+
+# Pictures from this size up are stored compressed: they are what keeps the
+# module small, and systems that draw at such sizes read PNG entries.
+PNG_FROM = 48
+
+
 def ico_file(images):
-    """images: list of (size, rows) -> bytes of a .ico with 32-bit images."""
+    """images: list of (size, rows) -> bytes of a .ico with 32-bit images,
+    PNG-compressed from PNG_FROM pixels up."""
     header = struct.pack('<HHH', 0, 1, len(images))
     entries, blobs = b'', b''
     offset = 6 + 16 * len(images)
     for size, rows in images:
+        if size >= PNG_FROM:
+            blob = png_image(size, rows)
+            entries += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(blob), offset)
+            blobs += blob
+            offset += len(blob)
+            continue
         xor = b''.join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
         mask_stride = ((size + 31) // 32) * 4
         mask = b''

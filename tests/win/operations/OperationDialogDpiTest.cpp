@@ -44,7 +44,8 @@ struct IconPicture {
   std::vector<DWORD> pixels;
 };
 
-IconPicture Picture(HICON icon) {
+// Drawn at `drawSize` when given, else at the icon's own size.
+IconPicture Picture(HICON icon, int drawSize = 0) {
   IconPicture picture;
   ICONINFO info = {};
   if (!icon || !GetIconInfo(icon, &info)) return picture;
@@ -53,7 +54,7 @@ IconPicture Picture(HICON icon) {
   if (info.hbmColor) DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
   picture.width = colour.bmWidth;
-  const int size = colour.bmWidth;
+  const int size = drawSize ? drawSize : colour.bmWidth;
   HDC dc = CreateCompatibleDC(nullptr);
   BITMAPINFO format = {};
   format.bmiHeader.biSize = sizeof(format.bmiHeader);
@@ -135,4 +136,26 @@ TEST(OperationDialogDpi, TheModeIconFollowsTheDialogWindowsOwnResolution) {
   SetDpiFunctionsForTesting(&finer);
   ExpectModeIcons(192);
   SetDpiFunctionsForTesting(nullptr);
+}
+
+// The larger pictures are stored compressed (PNG) in the icons: each must
+// be read as the picture drawn for its size, not fall back to the 32-pixel
+// one stretched.
+TEST(OperationDialogDpi, TheLargerModeIconsAreTheirOwnPicturesNotTheSmallOneStretched) {
+  for (UINT id : {IDI_MODE_RECYCLE, IDI_MODE_DELETE, IDI_MODE_ERASE}) {
+    HICON small = static_cast<HICON>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0));
+    for (int size : {48, 64}) {
+      SCOPED_TRACE(std::to_string(id) + " at " + std::to_string(size));
+      HICON own = static_cast<HICON>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+      const IconPicture drawn = Picture(own);
+      const IconPicture stretched = Picture(small, size);
+      DestroyIcon(own);
+      EXPECT_EQ(size, drawn.width);
+      EXPECT_NE(stretched.pixels, drawn.pixels);
+      int painted = 0;
+      for (DWORD pixel : drawn.pixels) painted += (pixel & 0xFFFFFF) != 0;
+      EXPECT_GT(painted, size * size / 4) << "the picture is mostly empty";
+    }
+    DestroyIcon(small);
+  }
 }
