@@ -3,14 +3,31 @@
 #include <atomic>
 #include <cstdio>
 
+namespace {
+
+// Windows fills through the system's own printf (msvcrt's): the C99 one of
+// the toolchain would add a second printf, floating point and all, to the
+// module. The formats used are %s, %u and %.1f, which both print alike.
+#if defined(_WIN32)
+int MeasureFormat(const char* format, va_list args) { return _vscprintf(format, args); }
+void FillFormat(char* text, size_t size, const char* format, va_list args) { _vsnprintf(text, size, format, args); }
+#else
+int MeasureFormat(const char* format, va_list args) { return std::vsnprintf(nullptr, 0, format, args); }
+void FillFormat(char* text, size_t size, const char* format, va_list args) {
+  std::vsnprintf(text, size, format, args);
+}
+#endif
+
+}  // namespace
+
 std::string FormatTextV(const char* format, va_list args) {
   va_list measure;
   va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  const int length = MeasureFormat(format, measure);
   va_end(measure);
   if (length <= 0) return std::string();
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  std::vsnprintf(&text[0], text.size(), format, args);
+  FillFormat(&text[0], text.size(), format, args);
   text.resize(static_cast<size_t>(length));
   return text;
 }

@@ -20,12 +20,12 @@ target_compile_options(varnoke_core PRIVATE ${VARNOKE_WARNINGS})
 # is reached from its exports.
 target_compile_options(varnoke_core PUBLIC -ffunction-sections -fdata-sections)
 target_link_libraries(varnoke_core PUBLIC ${VARNOKE_SYSTEM_LIBS})
-# Compiled for size, which keeps the module under its limit; the erasure's
-# fill and write loops keep full optimisation, since they must keep up with
-# the disk.
+# Compiled for size, which keeps the module under its limit; the random
+# fill keeps full optimisation, since it must keep up with the disk (the
+# write loop waits on the disk either way).
 target_compile_options(varnoke_core PRIVATE -Os)
 set(VARNOKE_FAST ${VARNOKE_PURE} ${VARNOKE_WIN})
-list(FILTER VARNOKE_FAST INCLUDE REGEX "/erase/")
+list(FILTER VARNOKE_FAST INCLUDE REGEX "/erase/(ChaCha20|PassFiller|RandomSource)\\.cpp$")
 set_property(SOURCE ${VARNOKE_FAST} APPEND PROPERTY COMPILE_OPTIONS -O2)
 
 # Type library, embedded as TYPELIB 1.

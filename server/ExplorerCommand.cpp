@@ -299,6 +299,22 @@ SubCommand::~SubCommand() { root_->Release(); }
 
 STDMETHODIMP SubCommand::QueryInterface(REFIID iid, void** out) { return QueryCommand(this, iid, out); }
 
+namespace {
+
+// A resource id in decimal, without the toolchain's wide printf that
+// std::to_wstring would link into the module.
+std::wstring Decimal(unsigned id) {
+  wchar_t digits[10];
+  size_t at = sizeof(digits) / sizeof(digits[0]);
+  do {
+    digits[--at] = static_cast<wchar_t>(L'0' + id % 10);
+    id /= 10;
+  } while (id != 0);
+  return std::wstring(digits + at, digits + sizeof(digits) / sizeof(digits[0]));
+}
+
+}  // namespace
+
 // "module path,-id": the shell loads the icon from the module's resources.
 STDMETHODIMP SubCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
   COM_TRY_BEGIN
@@ -307,7 +323,7 @@ STDMETHODIMP SubCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
   if (entry_.iconId == 0) return E_NOTIMPL;
   std::wstring path;
   RETURN_IF_FAILED(ModulePathW(path));
-  return CopyForCaller(path + L",-" + std::to_wstring(entry_.iconId), icon);
+  return CopyForCaller(path + L",-" + Decimal(entry_.iconId), icon);
   COM_TRY_END
 }
 
