@@ -1,6 +1,7 @@
 // What the operation dialog costs a Delete: the same tree of small files
 // removed by the real dialog and worker, and by the walker alone with a bare
-// delete callback. Runs the variants in turns and prints medians and ratios.
+// delete callback, and the count the worker makes before its work, alone.
+// Runs the variants in turns and prints medians and ratios.
 //   opbench.exe [files per folder = 100] [folders = 100] [rounds = 5]
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "operations/FolderOperation.h"
+#include "operations/RunCount.h"
 #include "operations/FolderWalker.h"
 #include "resources/ResourceIds.h"
 #include "tools/win/BenchClock.h"
@@ -53,7 +55,24 @@ double EngineAlone(const std::string& root, int expected) {
   const double start = Now();
   WalkFolder(ExtendedPath(std::wstring(root.begin(), root.end())).c_str(), options);
   const double seconds = Now() - start;
-  if (removed != expected) std::printf("engine removed %d of %d entries\n", removed, expected);
+  if (expected >= 0 && removed != expected) std::printf("engine removed %d of %d entries\n", removed, expected);
+  return seconds;
+}
+
+// The count a Delete makes before its work, alone: what it adds to the run
+// at most (the run then reads the listings the count kept). The tree is
+// removed afterwards, untimed.
+double CountAlone(const std::string& root, int expected) {
+  Settings settings;
+  SelectedFolders folders{std::wstring(root.begin(), root.end())};
+  FolderOperation operation(settings, folders, ModeDelete);
+  WalkOptions options{1, 1, "*", nullptr, nullptr};
+  const double start = Now();
+  CountSelection(operation, options);
+  const double seconds = Now() - start;
+  const uint32_t counted = operation.counted.empty() ? 0 : operation.counted[0].files;
+  if (counted != static_cast<uint32_t>(expected)) std::printf("count found %u of %d files\n", counted, expected);
+  EngineAlone(root, -1);
   return seconds;
 }
 
@@ -115,19 +134,20 @@ int main(int argc, char** argv) {
   const int folders = argc > 2 ? std::atoi(argv[2]) : 100;
   const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
   const int entries = folders * files + folders + 1;
-  std::vector<double> engine, quiet, reported;
+  std::vector<double> engine, quiet, reported, counting;
   for (int round = 0; round < rounds; ++round) {
     // Each variant gets a fresh tree, made just before it runs; the order
     // turns from round to round so that no variant always goes first.
-    for (int turn = 0; turn < 3; ++turn) {
-      const int variant = (turn + round) % 3;
-      const std::string tree = MakeTree(3 * round + variant, folders, files);
+    for (int turn = 0; turn < 4; ++turn) {
+      const int variant = (turn + round) % 4;
+      const std::string tree = MakeTree(4 * round + variant, folders, files);
       if (variant == 0) engine.push_back(EngineAlone(tree, entries));
       if (variant == 1) quiet.push_back(ThroughDialog(tree, entries, 0));
       if (variant == 2) reported.push_back(ThroughDialog(tree, entries, 1));
+      if (variant == 3) counting.push_back(CountAlone(tree, folders * files));
     }
-    std::printf("round %d: engine %.3f s, dialog %.3f s, dialog with report %.3f s\n", round + 1, engine.back(),
-                quiet.back(), reported.back());
+    std::printf("round %d: engine %.3f s, dialog %.3f s, dialog with report %.3f s, count %.3f s\n", round + 1,
+                engine.back(), quiet.back(), reported.back(), counting.back());
   }
   // Other programs on a shared machine slow single runs down by several
   // times; the best runs show the cost of the variants themselves.
@@ -137,5 +157,7 @@ int main(int argc, char** argv) {
   std::printf("engine alone         %.3f s (%.3f s)\n", e, be);
   std::printf("dialog, no report    %.3f s (%.3f s)  ratio %.2f (%.2f)\n", q, bq, e / q, be / bq);
   std::printf("dialog, with report  %.3f s (%.3f s)  ratio %.2f (%.2f)\n", r, br, e / r, be / br);
+  const double c = Median(counting), bc = Best(counting);
+  std::printf("count alone          %.3f s (%.3f s)  share of the dialog's run %.2f (%.2f)\n", c, bc, c / q, bc / bq);
   return 0;
 }
