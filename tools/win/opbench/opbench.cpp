@@ -25,7 +25,11 @@ using bench::Now;
 std::string MakeTree(int round, int folders, int files) {
   char base[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, base);
+  // Wine hands out the same process ids run after run: the start time keeps
+  // a tree left by a stopped run from being counted into this one's.
+  static const DWORD started = ::GetTickCount();
   const std::string root = std::string(base) + "opbench_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                           std::to_string(started) + "_" +
                            std::to_string(round);
   ::CreateDirectoryA(root.c_str(), nullptr);
   for (int f = 0; f < folders; ++f) {
@@ -96,11 +100,14 @@ double ThroughDialog(const std::string& root, int expected, int32_t report) {
   double clicked = 0;
   std::thread user([thread, report, &clicked] {
     HWND dialog = nullptr;
-    for (int i = 0; i < 2000 && !dialog; ++i) {
+    for (int i = 0; i < 12000 && !dialog; ++i) {  // a minute: Wine's first window is slow under load
       ::EnumThreadWindows(thread, &FindDialog, reinterpret_cast<LPARAM>(&dialog));
       if (!dialog) ::Sleep(5);
     }
-    if (!dialog) return;
+    if (!dialog) {
+      std::printf("no dialog came within a minute: this round's dialog figures mean nothing\n");
+      return;
+    }
     clicked = Now();
     ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     if (report) {
