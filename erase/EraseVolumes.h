@@ -3,6 +3,7 @@
 // answers, and under Wine each question is a round trip to the wineserver
 // or to the mount manager. A run erases many files on few volumes.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
