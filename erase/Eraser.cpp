@@ -295,7 +295,8 @@ Result CheckSingleName(const Target& file, const FileIdentity* listed, DWORD* at
 // Opens the file and each named stream, holding them all for the passes,
 // and finds where the passes write. Streams are written over their size
 // alone, through buffered handles.
-Result OpenTargets(const wchar_t* path, const OpenMode& mode, const VolumeUnits& units, const FileIdentity* listed,
+// *volume: what is known of the file's volume, completed here.
+Result OpenTargets(const wchar_t* path, const OpenMode& mode, VolumeFacts* volume, const FileIdentity* listed,
                    std::vector<Target>* targets, bool* notInPlace) {
   // Listed before the file is held without sharing, which the listing
   // itself might otherwise run into.
@@ -308,8 +309,9 @@ Result OpenTargets(const wchar_t* path, const OpenMode& mode, const VolumeUnits&
   const Result single = CheckSingleName(file, listed, &attributes);
   if (single != kResultOk) return single;
   RETURN_IF_FAILED(ReadSize(&file));
+  if (!volume->flagsKnown) ReadVolumeFlags(file.file.get(), volume);
   TargetLayout layout;
-  RETURN_IF_FAILED(ReadLayout(file.file.get(), attributes, file.size, units, &layout));
+  RETURN_IF_FAILED(ReadLayout(file.file.get(), attributes, file.size, *volume, &layout));
   file.extents = std::move(layout.extents);
   *notInPlace = layout.notInPlace;
   // The file's name and the stream's, one after the other.
@@ -337,15 +339,21 @@ Result FinishTargets(std::vector<Target>& targets, const ErasedPlace& place) {
 // With `end`, the file is finished after the last pass (FinishErasedFile).
 Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* listed, const ErasedPlace* end,
                  const ErasePass* passes, const EraseRequest& request) {
-  const VolumeUnits units = ReadVolumeUnits(path);
+  // The run's record speaks for the volume the listing places the file on;
+  // what this file finds out is kept only once its handle proved to be the
+  // listed file, and so to lie there.
+  EraseVolumes* const volumes = listed ? request.volumes : nullptr;
+  VolumeFacts volume = volumes ? volumes->Find(listed->volumeSerial) : VolumeFacts();
+  if (!volume.unitsKnown) ReadVolumeUnits(path, &volume);
   // Verification reads what the device holds where the volume's units
   // allow an unbuffered handle; the slack rule keeps every chunk whole
   // sectors.
-  const OpenMode mode{openFlags, request.verify && AlignedForUnbuffered(units, ERASE_CHUNK)};
+  const OpenMode mode{openFlags, request.verify && AlignedForUnbuffered(volume.units, ERASE_CHUNK)};
   std::vector<Target> targets;
   bool notInPlace = false;
-  const Result opened = OpenTargets(path, mode, units, listed, &targets, &notInPlace);
+  const Result opened = OpenTargets(path, mode, &volume, listed, &targets, &notInPlace);
   if (opened != kResultOk) return opened;
+  if (volumes) volumes->Keep(listed->volumeSerial, volume);
 
   // One buffer for the whole erasure, as large as a chunk or the largest
   // range, whichever is smaller; nothing to write, nothing to hold. The

@@ -4,6 +4,7 @@
 
 #include "erase/EraseEnd.h"
 #include "erase/ErasePasses.h"
+#include "erase/EraseVolumes.h"
 #include "erase/FileIdentity.h"
 #include "base/ErrorReturn.h"
 
@@ -39,13 +40,19 @@ enum EraseOutcome : int32_t {
 
 // How to erase: the method (0 zero, 1 random, 2 DoD 3-pass, 3 Gutmann
 // 35-pass; any other value as 0), whether every chunk of the last pass is
-// read back and compared with what was written, and the callbacks.
+// read back and compared with what was written, the callbacks, and the
+// run's record of its volumes.
 struct EraseRequest {
   uint32_t method = 0;
   bool verify = false;
   PassCallback onPass = nullptr;
   ChunkCallback onChunk = nullptr;
   void* userData = nullptr;
+  // Non-null: a file erased with its listing (EraseListedFile) takes what
+  // is known of the listed volume from here and adds what it found out,
+  // once its handle proved to be the listed file. Other erasures ask their
+  // volume for every file.
+  EraseVolumes* volumes = nullptr;
 };
 
 // OverwriteFile's answer for a file with more than one hard link: nothing

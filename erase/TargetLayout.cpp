@@ -20,17 +20,6 @@ constexpr DWORD kWritesElsewhere = kSupportsBlockRefcounting | FILE_SUPPORTS_INT
 
 constexpr DWORD kOutOfPlaceAttributes = FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_SPARSE_FILE;
 
-// What the volume says of its writes. A system without the call (before
-// Vista) has none of the volumes that write elsewhere; any other failure
-// is traced and the volume taken at its word of old.
-bool VolumeWritesElsewhere(HANDLE file) {
-  DWORD flags = 0;
-  if (EraseCalls().getVolumeInformationByHandle(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
-    return (flags & kWritesElsewhere) != 0;
-  if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) TRACE_FAILURE(LastFailure());
-  return false;
-}
-
 Result Decompress(HANDLE file) {
   USHORT format = COMPRESSION_FORMAT_NONE;
   DWORD returned = 0;
@@ -68,27 +57,45 @@ Result AllocatedRanges(HANDLE file, uint64_t size, std::vector<Extent>* ranges) 
 
 }  // namespace
 
-VolumeUnits ReadVolumeUnits(const wchar_t* path) {
+void ReadVolumeUnits(const wchar_t* path, VolumeFacts* facts) {
   ErasePlatform& calls = EraseCalls();
-  VolumeUnits units;
   // A volume root is at most as long as the path that lies on it.
   std::vector<wchar_t> root(static_cast<size_t>(lstrlenW(path)) + 2);
   if (!calls.getVolumePathName(path, root.data(), static_cast<DWORD>(root.size()))) {
     TRACE_FAILURE(LastFailure());
-    return units;
+    return;
   }
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
   if (!calls.getDiskFreeSpace(root.data(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
     TRACE_FAILURE(LastFailure());
-    return units;
+    return;
   }
+  facts->unitsKnown = true;
+  facts->units = VolumeUnits();
   // Both are powers of two on every file system; a product that does not
   // fit is no answer.
   const uint64_t cluster = static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector;
-  if (cluster == 0 || cluster > 0x80000000u) return units;
-  units.cluster = static_cast<uint32_t>(cluster);
-  units.sector = bytesPerSector;
-  return units;
+  if (cluster == 0 || cluster > 0x80000000u) return;
+  facts->units.cluster = static_cast<uint32_t>(cluster);
+  facts->units.sector = bytesPerSector;
+}
+
+// A system without the call (before Vista) has none of the volumes that
+// write elsewhere, which is an answer too; any other failure is traced and
+// the volume taken at its word of old for this file.
+void ReadVolumeFlags(HANDLE file, VolumeFacts* facts) {
+  DWORD flags = 0;
+  if (EraseCalls().getVolumeInformationByHandle(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+    facts->flagsKnown = true;
+    facts->writesElsewhere = (flags & kWritesElsewhere) != 0;
+    return;
+  }
+  facts->writesElsewhere = false;
+  if (::GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+    facts->flagsKnown = true;
+    return;
+  }
+  TRACE_FAILURE(LastFailure());
 }
 
 bool AlignedForUnbuffered(const VolumeUnits& units, uint32_t chunk) {
@@ -98,8 +105,9 @@ bool AlignedForUnbuffered(const VolumeUnits& units, uint32_t chunk) {
          chunk % sector == 0;
 }
 
-Result ReadLayout(HANDLE file, DWORD attributes, uint64_t size, const VolumeUnits& units, TargetLayout* layout) {
-  layout->notInPlace = (attributes & kOutOfPlaceAttributes) != 0 || VolumeWritesElsewhere(file);
+Result ReadLayout(HANDLE file, DWORD attributes, uint64_t size, const VolumeFacts& volume, TargetLayout* layout) {
+  const VolumeUnits& units = volume.units;
+  layout->notInPlace = (attributes & kOutOfPlaceAttributes) != 0 || volume.writesElsewhere;
   if (attributes & FILE_ATTRIBUTE_COMPRESSED) RETURN_IF_FAILED(Decompress(file));
   if (!(attributes & FILE_ATTRIBUTE_SPARSE_FILE)) {
     layout->extents = WholeFile(size, units.cluster);

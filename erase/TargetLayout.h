@@ -7,19 +7,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "erase/EraseVolumes.h"
 #include "erase/WriteExtents.h"
 #include "base/ErrorReturn.h"
 
-// The volume's allocation unit and sector, in bytes; 0 where not known.
-struct VolumeUnits {
-  uint32_t cluster = 0;
-  uint32_t sector = 0;
-};
-
-// The units of the volume that holds `path`. Not known (zeros, the failure
+// Asks the volume that holds `path` for its units into facts->units, and
+// sets facts->unitsKnown when it answered. Not known (zeros, the failure
 // traced) when the volume will not tell: the passes then end at the file's
 // size.
-VolumeUnits ReadVolumeUnits(const wchar_t* path);
+void ReadVolumeUnits(const wchar_t* path, VolumeFacts* facts);
+
+// Asks the volume of the open file what it says of its writes into
+// facts->writesElsewhere, and sets facts->flagsKnown when it answered.
+void ReadVolumeFlags(HANDLE file, VolumeFacts* facts);
 
 // True when every write and read of the passes can go through a handle
 // opened with FILE_FLAG_NO_BUFFERING: whole sectors at sector offsets.
@@ -34,7 +34,8 @@ struct TargetLayout {
 };
 
 // The layout of the open file of `size` bytes with `attributes` (read from
-// its handle). A compressed file is decompressed here, so that the passes
-// reach the clusters it then holds; a sparse file is written over its
-// allocated ranges alone. Fails when either cannot be done.
-Result ReadLayout(HANDLE file, DWORD attributes, uint64_t size, const VolumeUnits& units, TargetLayout* layout);
+// its handle) on a volume of which `volume` is known. A compressed file is
+// decompressed here, so that the passes reach the clusters it then holds; a
+// sparse file is written over its allocated ranges alone. Fails when either
+// cannot be done.
+Result ReadLayout(HANDLE file, DWORD attributes, uint64_t size, const VolumeFacts& volume, TargetLayout* layout);

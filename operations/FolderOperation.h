@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "erase/EraseVolumes.h"
 #include "operations/FolderWalker.h"
 #include "operations/OperationTexts.h"
 #include "operations/RunCount.h"
@@ -48,6 +49,7 @@ struct FolderOperation {
   uint32_t notInPlace = 0;  // erased files the passes may not have reached in place
   uint64_t listedSize = 0;  // of the file being visited, from the walk's listing
   WalkPlace listedPlace;    // of the entry being visited, from the walk
+  EraseVolumes volumes;     // what Erase asked of each volume of the run
   HWND window = nullptr;  // the dialog, target of the worker's messages
   volatile LONG paused = 0;  // set by the dialog thread only
   // The count before the work and the work's progress against it; the

@@ -36,7 +36,8 @@ ErasedPlace ErasedPlaceOf(const WalkPlace& place) {
 // names: only this name goes, which frees no space, and the trace says so.
 // Where the walk placed the file in its folder, the passes go only to the
 // file the listing showed, its renames stay in that folder, and a name
-// alone is removed there.
+// alone is removed there; what its volume answered once serves the run's
+// other files on that volume.
 bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
   const WalkPlace& place = operation.listedPlace;
   EraseRequest request;
@@ -45,6 +46,7 @@ bool Erase(FolderOperation& operation, const wchar_t* path, bool* nameOnly) {
   request.onPass = &ReportPass;
   request.onChunk = &ReportChunk;
   request.userData = &operation;
+  request.volumes = &operation.volumes;
   const int32_t outcome = place.folder ? EraseListedFile(path, place.listed, ErasedPlaceOf(place), request)
                                        : EraseAndDelete(path, request);
   // Counted whether or not the name then goes: the passes did not reach it.

@@ -7,11 +7,13 @@
 # The small-file case erases 10,000 files of 1 KiB with one zero pass, as the
 # Erase command's worker does, against shred -u -n 1 over the same files, in
 # one folder and in 100 folders of 100: there the cost of each file's end
-# (names, times, the deletion) shows, which a single large file hides.
+# (names, times, the deletion) shows, which a single large file hides. With
+# -n, that many files instead (a multiple of 100: the spread tree has folders
+# of 100).
 # With -b, the small-file case also runs another build's erasebench.exe (an
 # older tree's, say) in the same rounds, and prints the time it takes over
 # that of each built one.
-#   tools/erase-bench.sh [-r rounds] [-m MiB] [-k large|small|all] [-b other/erasebench.exe] [preset ...]
+#   tools/erase-bench.sh [-r rounds] [-m MiB] [-k large|small|all] [-n files] [-b other/erasebench.exe] [preset ...]
 #   (default: 3 rounds, 256 MiB, all cases, win32 and win64 if built)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,16 +22,19 @@ rounds=3
 mib=256
 cases=all
 other=
-while getopts "r:m:k:b:" option; do
+files=10000
+while getopts "r:m:k:n:b:" option; do
   case $option in
     r) rounds=$OPTARG ;;
     m) mib=$OPTARG ;;
     k) cases=$OPTARG ;;
+    n) files=$OPTARG ;;
     b) other=$(cd "$(dirname "$OPTARG")" && pwd)/$(basename "$OPTARG") ;;
     *) exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
+if [ $((files % 100)) -ne 0 ] || [ "$files" -lt 100 ] || [ "$files" -gt 10000 ]; then echo "-n takes a multiple of 100 up to 10000"; exit 2; fi
 presets=("$@")
 if [ ${#presets[@]} -eq 0 ]; then
   presets=(win32)
@@ -64,15 +69,15 @@ fresh_file() {
   dd if=/dev/zero of="$target" bs=1M count="$mib" status=none && sync "$target"
 }
 
-# 10,000 files of 1 KiB: "one" folder of them all, or "spread" over 100
-# folders of 100.
+# $files files of 1 KiB: "one" folder of them all, or "spread" over folders
+# of 100.
 fresh_tree() {
   rm -rf "$tree"
   mkdir -p "$tree"
   if [ "$1" = one ]; then
-    head -c $((10000 * 1024)) /dev/urandom | (cd "$tree" && split -b 1024 -a 4 -d - f)
+    head -c $((files * 1024)) /dev/urandom | (cd "$tree" && split -b 1024 -a 4 -d - f)
   else
-    for d in $(seq -w 0 99); do
+    for d in $(seq -w 0 $((files / 100 - 1))); do
       mkdir "$tree/d$d"
       head -c $((100 * 1024)) /dev/urandom | (cd "$tree/d$d" && split -b 1024 -a 4 -d - f)
     done
@@ -174,12 +179,12 @@ label() {
     engine_0_*) echo "engine ${1##*_}, zero pass" ;;
     engine_1_*) echo "engine ${1##*_}, random pass" ;;
     engine_2_*) echo "engine ${1##*_}, DoD 3 passes" ;;
-    small_shred_one) echo "shred -u -n 1, 10,000 x 1 KiB, one folder" ;;
-    small_shred_spread) echo "shred -u -n 1, 100 folders of 100" ;;
+    small_shred_one) echo "shred -u -n 1, $files x 1 KiB, one folder" ;;
+    small_shred_spread) echo "shred -u -n 1, $((files / 100)) folders of 100" ;;
     small_engine_one_*) echo "engine ${1##*_}, 1 KiB files, one folder" ;;
-    small_engine_spread_*) echo "engine ${1##*_}, 100 folders of 100" ;;
+    small_engine_spread_*) echo "engine ${1##*_}, $((files / 100)) folders of 100" ;;
     small_other_one) echo "other engine, 1 KiB files, one folder" ;;
-    small_other_spread) echo "other engine, 100 folders of 100" ;;
+    small_other_spread) echo "other engine, $((files / 100)) folders of 100" ;;
   esac
 }
 
@@ -193,7 +198,7 @@ for name in "${names[@]}"; do
   case $name in shred3|engine_2_*) passes=3 ;; esac
   # The small-file cases give files per second instead.
   rate="$passes * $mib * 1.048576 / ${med[$name]}"
-  case $name in small_*) rate="10000 / ${med[$name]}" ;; esac
+  case $name in small_*) rate="$files / ${med[$name]}" ;; esac
   printf "%-42s %10.3f %10.3f %12.0f  %s\n" "$(label "$name")" "${med[$name]}" "${bst[$name]}" \
     "$(echo "$rate" | bc -l)" "$(for t in ${times[$name]}; do printf " %.2f" "$t"; done)"
 done
@@ -209,12 +214,12 @@ for preset in "${presets[@]}"; do
   fi
   if [ "$cases" != large ]; then
     echo "  $preset 1 KiB files, one folder vs shred -u -n 1:    $(ratio small_shred_one "small_engine_one_$preset")"
-    echo "  $preset 1 KiB files, 100 folders vs shred -u -n 1:   $(ratio small_shred_spread "small_engine_spread_$preset")"
+    echo "  $preset 1 KiB files, folders of 100 vs shred -u -n 1:   $(ratio small_shred_spread "small_engine_spread_$preset")"
     if [ -n "$other" ]; then
       echo "  other engine, one folder vs shred -u -n 1:          $(ratio small_shred_one small_other_one)"
-      echo "  other engine, 100 folders vs shred -u -n 1:         $(ratio small_shred_spread small_other_spread)"
+      echo "  other engine, folders of 100 vs shred -u -n 1:         $(ratio small_shred_spread small_other_spread)"
       echo "  $preset time over the other's, one folder:           $(ratio "small_engine_one_$preset" small_other_one)"
-      echo "  $preset time over the other's, 100 folders:          $(ratio "small_engine_spread_$preset" small_other_spread)"
+      echo "  $preset time over the other's, folders of 100:          $(ratio "small_engine_spread_$preset" small_other_spread)"
     fi
   fi
 done

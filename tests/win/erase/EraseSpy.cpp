@@ -106,6 +106,7 @@ BOOL WINAPI EraseSpy::Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info
   if (spy_->Fails(kInformation) || !Real().getFileInformationByHandle(file, information)) return FALSE;
   if (spy_->linkCount) information->nNumberOfLinks = spy_->linkCount;
   information->dwFileAttributes |= spy_->fileAttributes;
+  if (spy_->volumeSerial) information->dwVolumeSerialNumber = spy_->volumeSerial;
   return TRUE;
 }
 

@@ -81,6 +81,7 @@ class EraseSpy {
   DWORD fileAttributes = 0;  // added to what the handle reports
   DWORD volumeFlags = 0;     // added to what the volume reports
   uint32_t cluster = 0;      // non-zero: the volume's cluster, in sectors of 512 bytes
+  uint32_t volumeSerial = 0;  // non-zero: the serial number a file's handle reports
   // Non-empty: the allocated ranges a query reports, at most `rangesPerAnswer`
   // to an answer (then ERROR_MORE_DATA), instead of asking the system.
   std::vector<Extent> ranges;

@@ -41,6 +41,8 @@ struct EraseHooks {
   int decompressions = 0;
   int writes = 0;
   int reads = 0;
+  int volumeQuestions = 0;  // volume roots, units and flags asked for
+  DWORD volumeFlags = 0;    // added to what the volume reports
   static EraseHooks* active;
 
   static BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD length, LPDWORD written, LPOVERLAPPED overlapped) {
@@ -63,6 +65,23 @@ struct EraseHooks {
     ++active->decompressions;
     return TRUE;
   }
+  static BOOL WINAPI VolumePath(LPCWSTR path, LPWSTR root, DWORD length) {
+    ++active->volumeQuestions;
+    return RealEraseCalls().getVolumePathName(path, root, length);
+  }
+  static BOOL WINAPI DiskFree(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
+    ++active->volumeQuestions;
+    return RealEraseCalls().getDiskFreeSpace(root, sectors, bytes, free, total);
+  }
+  static BOOL WINAPI VolumeFlags(HANDLE file, LPWSTR name, DWORD nameLength, LPDWORD serial, LPDWORD component,
+                                 LPDWORD flags, LPWSTR system, DWORD systemLength) {
+    ++active->volumeQuestions;
+    if (!RealEraseCalls().getVolumeInformationByHandle(file, name, nameLength, serial, component, flags, system,
+                                                       systemLength))
+      return FALSE;
+    *flags |= active->volumeFlags;
+    return TRUE;
+  }
   static BOOL WINAPI Read(HANDLE file, LPVOID data, DWORD length, LPDWORD read, LPOVERLAPPED overlapped) {
     ++active->reads;
     return RealEraseCalls().readFile(file, data, length, read, overlapped);
@@ -76,6 +95,9 @@ struct EraseRun {
     EraseCalls().getFileInformationByHandle = &EraseHooks::Information;
     EraseCalls().readFile = &EraseHooks::Read;
     EraseCalls().deviceIoControl = &EraseHooks::Control;
+    EraseCalls().getVolumePathName = &EraseHooks::VolumePath;
+    EraseCalls().getDiskFreeSpace = &EraseHooks::DiskFree;
+    EraseCalls().getVolumeInformationByHandle = &EraseHooks::VolumeFlags;
     settings.EraseMethod = ZeroPass;
     folders = {W(temp.MakeFolder("F"))};
   }
@@ -120,6 +142,25 @@ TEST(WorkerEraseReach, FilesNotOverwrittenInPlaceAreRemovedAndCountedOnTheirOwnL
   EXPECT_NE(std::wstring::npos,
             report.find(L"\n2 files could not be overwritten in place (compressed, encrypted or sparse)."))
       << wide_tree::U8(report);
+}
+
+// Every file of the tree lies on the selected folder's volume: its root,
+// units and flags are asked for once, and what the volume said of its
+// writes holds for each file.
+TEST(WorkerEraseReach, TheVolumeIsAskedOnceForTheWholeRun) {
+  EraseRun run;
+  run.temp.MakeFolder("F\\S\\T");
+  for (const char* name : {"F\\a.bin", "F\\b.bin", "F\\S\\c.bin", "F\\S\\d.bin", "F\\S\\T\\e.bin"})
+    run.temp.MakeFile(name, std::string(1024, 'k'));
+  run.hooks.volumeFlags = FILE_SUPPORTS_INTEGRITY_STREAMS;
+  FolderOperation operation(run.settings, run.folders, ModeErase);
+  run.Go(operation);
+  EXPECT_EQ(5u, operation.filesDeleted);
+  EXPECT_EQ(5u, operation.notInPlace) << "the one answer stands for every file";
+  EXPECT_EQ(0u, operation.fileErrors + operation.folderErrors);
+  EXPECT_EQ(3, run.hooks.volumeQuestions) << "root, units, flags: once";
+  EXPECT_EQ(1u, operation.volumes.size());
+  EXPECT_FALSE(Exists(run.temp.Sub("F")));
 }
 
 TEST(WorkerEraseReach, VerifySettingReadsTheLastPassBack) {
