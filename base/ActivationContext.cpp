@@ -1,6 +1,6 @@
 #include "base/ActivationContext.h"
 
-#include "base/Handles.h"
+#include "base/ScopeExit.h"
 #include "base/Module.h"
 
 namespace {
@@ -85,7 +85,8 @@ ActivationScope::ActivationScope() {
   active_ = true;
   if (!state.comctlLoaded) {
     // Load the redirected common controls once while the context is active.
-    LastErrorKeeper keep;
+    const DWORD error = ::GetLastError();
+    const ScopeExit keep([error] { ::SetLastError(error); });
     ::LoadLibraryW(L"Comctl32.dll");
     state.comctlLoaded = true;
   }
@@ -93,6 +94,7 @@ ActivationScope::ActivationScope() {
 
 ActivationScope::~ActivationScope() {
   if (!active_) return;
-  LastErrorKeeper keep;
+  const DWORD error = ::GetLastError();
+  const ScopeExit keep([error] { ::SetLastError(error); });
   state.deactivate(0, cookie_);
 }

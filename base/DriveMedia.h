@@ -31,10 +31,12 @@ bool AnyOnSolidStateDrive(const std::vector<std::wstring>& folders);
 // The platform calls of the question, which Wine never answers: tests make
 // them answer either way, and fail.
 struct DriveMediaPlatform {
-  BOOL(WINAPI* getVolumePathName)(LPCWSTR, LPWSTR, DWORD);
-  BOOL(WINAPI* getVolumeNameForVolumeMountPoint)(LPCWSTR, LPWSTR, DWORD);
-  HANDLE(WINAPI* createFile)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-  BOOL(WINAPI* deviceIoControl)(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+  BOOL(WINAPI* getVolumePathName)(LPCWSTR path, LPWSTR volume, DWORD length);
+  BOOL(WINAPI* getVolumeNameForVolumeMountPoint)(LPCWSTR mountPoint, LPWSTR name, DWORD length);
+  HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE templateFile);
+  BOOL(WINAPI* deviceIoControl)(HANDLE device, DWORD code, LPVOID in, DWORD inLength, LPVOID out, DWORD outLength,
+                                LPDWORD returned, LPOVERLAPPED overlapped);
 };
 // The table in use; tests change entries and put the real ones back.
 DriveMediaPlatform& DriveMediaCalls();

@@ -2,7 +2,6 @@
 // A raw handle never outlives the line that made it.
 #pragma once
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <utility>
 
@@ -49,20 +48,15 @@ class UniqueResource {
 
 VARNOKE_HANDLE_TRAITS(HandleTraits, HANDLE, nullptr, ::CloseHandle(h));
 VARNOKE_HANDLE_TRAITS(FileTraits, HANDLE, INVALID_HANDLE_VALUE, ::CloseHandle(h));
-VARNOKE_HANDLE_TRAITS(FindTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindClose(h));
 VARNOKE_HANDLE_TRAITS(KeyTraits, HKEY, nullptr, ::RegCloseKey(h));
 VARNOKE_HANDLE_TRAITS(MenuTraits, HMENU, nullptr, ::DestroyMenu(h));
 VARNOKE_HANDLE_TRAITS(BitmapTraits, HBITMAP, nullptr, ::DeleteObject(h));
 VARNOKE_HANDLE_TRAITS(FontTraits, HFONT, nullptr, ::DeleteObject(h));
-VARNOKE_HANDLE_TRAITS(BrushTraits, HBRUSH, nullptr, ::DeleteObject(h));
 VARNOKE_HANDLE_TRAITS(MemoryDCTraits, HDC, nullptr, ::DeleteDC(h));
 VARNOKE_HANDLE_TRAITS(IconTraits, HICON, nullptr, ::DestroyIcon(h));
 VARNOKE_HANDLE_TRAITS(CursorTraits, HCURSOR, nullptr, ::DestroyCursor(h));
-VARNOKE_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow(h));
 VARNOKE_HANDLE_TRAITS(LibraryTraits, HMODULE, nullptr, ::FreeLibrary(h));
 VARNOKE_HANDLE_TRAITS(HeapBlockTraits, void*, nullptr, ::HeapFree(::GetProcessHeap(), 0, h));
-VARNOKE_HANDLE_TRAITS(CryptProvTraits, HCRYPTPROV, 0, ::CryptReleaseContext(h, 0));
-VARNOKE_HANDLE_TRAITS(CryptHashTraits, HCRYPTHASH, 0, ::CryptDestroyHash(h));
 VARNOKE_HANDLE_TRAITS(CoTaskMemTraits, void*, nullptr, ::CoTaskMemFree(h));
 #undef VARNOKE_HANDLE_TRAITS
 
@@ -76,20 +70,15 @@ struct ComTraits {
 
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFile = UniqueResource<FileTraits>;
-using UniqueFind = UniqueResource<FindTraits>;
 using UniqueKey = UniqueResource<KeyTraits>;
 using UniqueMenu = UniqueResource<MenuTraits>;
 using UniqueBitmap = UniqueResource<BitmapTraits>;
 using UniqueFont = UniqueResource<FontTraits>;
-using UniqueBrush = UniqueResource<BrushTraits>;
 using UniqueMemoryDC = UniqueResource<MemoryDCTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
 using UniqueCursor = UniqueResource<CursorTraits>;
-using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueLibrary = UniqueResource<LibraryTraits>;
 using UniqueHeapBlock = UniqueResource<HeapBlockTraits>;
-using UniqueCryptProv = UniqueResource<CryptProvTraits>;
-using UniqueCryptHash = UniqueResource<CryptHashTraits>;
 using UniqueCoTaskMem = UniqueResource<CoTaskMemTraits>;
 template <typename Interface>
 using UniqueCom = UniqueResource<ComTraits<Interface>>;
@@ -124,14 +113,4 @@ class SelectionScope {
  private:
   HDC dc_;
   HGDIOBJ previous_;
-};
-
-// Keeps the thread's last error across clean-up calls.
-class LastErrorKeeper {
- public:
-  LastErrorKeeper() : error_(::GetLastError()) {}
-  ~LastErrorKeeper() { ::SetLastError(error_); }
-
- private:
-  DWORD error_;
 };

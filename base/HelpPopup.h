@@ -13,10 +13,10 @@ HWND CallHtmlHelp(HWND window, const char* file, UINT command, DWORD_PTR data);
 // The platform calls of the loader, replaceable by tests that watch what the
 // loader asks for and make it fail.
 struct HelpLoaderPlatform {
-  LSTATUS(WINAPI* regOpenKeyEx)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
-  LSTATUS(WINAPI* regQueryValueEx)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-  HMODULE(WINAPI* loadLibrary)(LPCSTR);
-  FARPROC(WINAPI* getProcAddress)(HMODULE, LPCSTR);
+  LSTATUS(WINAPI* regOpenKeyEx)(HKEY parent, LPCSTR name, DWORD options, REGSAM access, PHKEY key);
+  LSTATUS(WINAPI* regQueryValueEx)(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
+  HMODULE(WINAPI* loadLibrary)(LPCSTR name);
+  FARPROC(WINAPI* getProcAddress)(HMODULE module, LPCSTR name);
 };
 // The table in use; tests change entries and put the real ones back.
 HelpLoaderPlatform& HelpLoaderCalls();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/ScopeExit.h"
 #include "base/Text.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -23,17 +24,6 @@ class CriticalSection {
  private:
   CRITICAL_SECTION section_;
   bool ok_ = false;
-};
-
-class SectionScope {
- public:
-  explicit SectionScope(CriticalSection& section) : section_(section) { section_.Enter(); }
-  ~SectionScope() { section_.Leave(); }
-  SectionScope(const SectionScope&) = delete;
-  SectionScope& operator=(const SectionScope&) = delete;
-
- private:
-  CriticalSection& section_;
 };
 
 struct PendingWindowObject {
@@ -140,13 +130,15 @@ std::string LoadModuleString(UINT id) {
 
 void AddCreateWindowObject(void* object) {
   ServerModule& module = Module();
-  SectionScope scope(module.windowListLock);
+  module.windowListLock.Enter();
+  const ScopeExit leave([&module] { module.windowListLock.Leave(); });
   module.windowList.push_back({object, ::GetCurrentThreadId()});
 }
 
 void* TakeCreateWindowObject() {
   ServerModule& module = Module();
-  SectionScope scope(module.windowListLock);
+  module.windowListLock.Enter();
+  const ScopeExit leave([&module] { module.windowListLock.Leave(); });
   const DWORD thread = ::GetCurrentThreadId();
   for (auto it = module.windowList.begin(); it != module.windowList.end(); ++it) {
     if (it->threadId == thread) {

@@ -14,10 +14,10 @@ constexpr DWORD kOpenDeleteOnClose = 0x00001000;  // FILE_DELETE_ON_CLOSE
 constexpr DWORD kOpenForBackup = 0x00004000;     // FILE_OPEN_FOR_BACKUP_INTENT
 constexpr DWORD kOpenReparsePoint = 0x00200000;  // FILE_OPEN_REPARSE_POINT
 
-// See WalkerPlatform::openAt. Every share mode is granted: the entry is
+// See FileSystemPlatform::openAt. Every share mode is granted: the entry is
 // opened to be looked at, listed or removed, not to be held against others.
 DWORD OpenAt(HANDLE folder, const wchar_t* name, uint32_t nameLength, DWORD access, DWORD options, HANDLE* opened);
-// See WalkerPlatform::fileIdOf.
+// See FileSystemPlatform::fileIdOf.
 DWORD FileIdOf(HANDLE file, uint64_t* id);
 // Renames the open entry (opened with DELETE) to `name` (nameLength
 // characters, no separator) in the open folder `folder`, through

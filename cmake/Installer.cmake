@@ -78,19 +78,21 @@ add_custom_target(varnoke_x86 ALL
   COMMENT "The 32-bit module (win32 tree)"
   USES_TERMINAL VERBATIM)
 
-# rgs-rows runs on the build machine: it reads the script with the module's
-# own registrar code.
+# rgs-rows and sparse-pack run on the build machine, compiled there from
+# the pure code of the layers they stand on (the lists the folders give):
+# the script is read with the module's own registrar, the class ids are
+# the module's own.
+set(build_tool_sources ${VARNOKE_PURE})
+list(FILTER build_tool_sources INCLUDE REGEX "/(base|registration)/[^/]+\\.cpp$")
+file(GLOB build_tool_headers ${CMAKE_SOURCE_DIR}/base/*.h ${CMAKE_SOURCE_DIR}/registration/*.h
+     ${CMAKE_SOURCE_DIR}/installer/*.h ${CMAKE_SOURCE_DIR}/installer/host/*.h)
 set(rgs_rows ${CMAKE_BINARY_DIR}/installer/rgs-rows)
-set(rgs_rows_sources
-  ${CMAKE_SOURCE_DIR}/installer/rgs-rows.cpp ${CMAKE_SOURCE_DIR}/installer/RegistryRows.cpp
-  ${CMAKE_SOURCE_DIR}/server/Registrar.cpp ${CMAKE_SOURCE_DIR}/base/Text.cpp ${CMAKE_SOURCE_DIR}/base/ErrorReturn.cpp)
+set(rgs_rows_sources ${CMAKE_SOURCE_DIR}/installer/rgs-rows.cpp ${CMAKE_SOURCE_DIR}/installer/RegistryRows.cpp
+    ${build_tool_sources})
 add_custom_command(OUTPUT ${rgs_rows}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer
-  COMMAND ${VARNOKE_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/installer/host
-          ${rgs_rows_sources} -o ${rgs_rows}
-  DEPENDS ${rgs_rows_sources} ${CMAKE_SOURCE_DIR}/installer/RegistryRows.h ${CMAKE_SOURCE_DIR}/server/Registrar.h
-          ${CMAKE_SOURCE_DIR}/server/Guids.h ${CMAKE_SOURCE_DIR}/installer/host/windows.h
-          ${CMAKE_SOURCE_DIR}/installer/host/BuildTool.h
+  COMMAND ${VARNOKE_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -I${CMAKE_SOURCE_DIR} ${rgs_rows_sources} -o ${rgs_rows}
+  DEPENDS ${rgs_rows_sources} ${build_tool_headers}
   COMMENT "rgs-rows for the build machine")
 
 set(rgs ${CMAKE_SOURCE_DIR}/resources/Varnoke.rgs)
@@ -121,7 +123,7 @@ add_test(NAME module_file_signed_x86 COMMAND ${CMAKE_SOURCE_DIR}/tests/harness/c
 set(VARNOKE_SIGNED_FILES ${module64} ${module32})
 
 # The sparse package, made by sparse-pack on the build machine: the class
-# id from server/Guids.h, the module's file name from its target, the
+# id from registration/ClassIds.h, the module's file name from its target, the
 # version from its version block, the logos from resources/package.
 set(package_dir ${CMAKE_BINARY_DIR}/installer)
 set(VARNOKE_PACKAGE_SCRIPT Varnoke-Package.ps1)
@@ -129,11 +131,10 @@ if(VARNOKE_SIGNS_APPX)
   set(sparse_pack ${package_dir}/sparse-pack)
   add_custom_command(OUTPUT ${sparse_pack}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_dir}
-    COMMAND ${VARNOKE_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/installer/host
-            ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp ${VARNOKE_PACKER_SOURCES} -o ${sparse_pack}
-    DEPENDS ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp ${VARNOKE_PACKER_SOURCES} ${VARNOKE_PACKER_HEADERS}
-            ${CMAKE_SOURCE_DIR}/server/Guids.h ${CMAKE_SOURCE_DIR}/installer/host/windows.h
-          ${CMAKE_SOURCE_DIR}/installer/host/BuildTool.h
+    COMMAND ${VARNOKE_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -I${CMAKE_SOURCE_DIR}
+            ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp ${VARNOKE_PACKER_SOURCES} ${build_tool_sources} -o ${sparse_pack}
+    DEPENDS ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp ${VARNOKE_PACKER_SOURCES} ${build_tool_sources}
+            ${build_tool_headers}
     COMMENT "sparse-pack for the build machine")
   set(logos ${CMAKE_SOURCE_DIR}/resources/package/StoreLogo.png ${CMAKE_SOURCE_DIR}/resources/package/Square150x150Logo.png
       ${CMAKE_SOURCE_DIR}/resources/package/Square44x44Logo.png)

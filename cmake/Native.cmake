@@ -18,8 +18,16 @@ target_include_directories(varnoke_packer PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(varnoke_packer PRIVATE ${VARNOKE_WARNINGS})
 target_link_libraries(varnoke_native_tests PRIVATE varnoke_packer)
 add_executable(sparse-pack ${CMAKE_SOURCE_DIR}/installer/sparse-pack.cpp)
-target_include_directories(sparse-pack PRIVATE ${CMAKE_SOURCE_DIR}/installer/host)
-target_link_libraries(sparse-pack PRIVATE varnoke_packer)
+target_link_libraries(sparse-pack PRIVATE varnoke_packer varnoke_pure)
+# The installer's registry rows from the module's own script, read with the
+# module's own registrar.
+add_library(varnoke_rows STATIC ${CMAKE_SOURCE_DIR}/installer/RegistryRows.cpp)
+target_compile_options(varnoke_rows PRIVATE ${VARNOKE_WARNINGS})
+target_link_libraries(varnoke_rows PUBLIC varnoke_pure)
+add_executable(rgs-rows ${CMAKE_SOURCE_DIR}/installer/rgs-rows.cpp)
+target_link_libraries(rgs-rows PRIVATE varnoke_rows)
+target_link_libraries(varnoke_native_tests PRIVATE varnoke_rows)
+target_compile_definitions(varnoke_native_tests PRIVATE VARNOKE_MODULE_SCRIPT="${CMAKE_SOURCE_DIR}/resources/Varnoke.rgs")
 if(VARNOKE_SIGNS_APPX)
   add_test(NAME tools.package COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/tools/package_test.py
            $<TARGET_FILE:sparse-pack>)

@@ -127,8 +127,7 @@ foreach(dir ${test_dirs})
     file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
     set(extra_srcs)
     if(area STREQUAL "installer")
-      set(extra_srcs ${CMAKE_SOURCE_DIR}/installer/RegistryRows.cpp
-        ${CMAKE_SOURCE_DIR}/tests/win/registration/RegistryFixture.cpp)
+      set(extra_srcs ${CMAKE_SOURCE_DIR}/tests/win/registration/RegistryFixture.cpp)
     endif()
     # <name>64Test.cpp: tests of a 64-bit prefix (two registry views).
     if(NOT VARNOKE_WINE_ARCH STREQUAL "win64")

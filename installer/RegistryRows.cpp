@@ -115,11 +115,6 @@ class RowWriter {
 
 }  // namespace
 
-std::vector<ScriptVariable> InstallerScriptVariables(const std::string& classId, const std::string& commandId) {
-  return {{"SHELLEXT_CLSID", classId},   {"COMMAND_CLSID", commandId}, {"Module", kModuleMarker},
-          {"Module_Raw", kModuleMarker}, {"APPID", ""}};
-}
-
 Result WriteRegistryRows(const std::vector<ScriptBlock>& blocks, const std::string& fileId, const std::string& indent,
                          std::string& xml, std::vector<std::string>& skippedRoots) {
   std::string rows;

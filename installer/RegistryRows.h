@@ -5,16 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "server/Registrar.h"
+#include "registration/Registrar.h"
 
-// What stands for the module's own path while the script is read; it must
+// What stands for the module's own path while the script is read (the
+// script variables of kModuleMarker); it must
 // never occur in the script's own text (no control character may).
 constexpr char kModuleMarker[] = "\x01";
-
-// The variables of the script as the installer sees them: the class ids of
-// the handler and of the Explorer command as text, the module path as
-// kModuleMarker.
-std::vector<ScriptVariable> InstallerScriptVariables(const std::string& classId, const std::string& commandId);
 
 // Writes WiX <RegistryValue>/<RegistryKey> elements (one per line, each
 // indented by `indent`) for the machine-wide blocks (HKCR, HKLM) of a read

@@ -12,6 +12,7 @@
 
 #include "installer/RegistryRows.h"
 #include "installer/host/BuildTool.h"
+#include "registration/ScriptVariables.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -24,9 +25,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<ScriptBlock> blocks;
-  const std::vector<ScriptVariable> variables =
-      InstallerScriptVariables(ClassIdText(CLSID_CShellExt), ClassIdText(CLSID_VarnokeCommand));
-  if (Failed(ParseRegistrationScript(script.data(), script.size(), variables, blocks))) {
+  if (Failed(ParseRegistrationScript(script.data(), script.size(), ScriptVariables(kModuleMarker), blocks))) {
     std::fprintf(stderr, "rgs-rows: %s does not follow the registration script format\n", argv[1]);
     return 1;
   }

@@ -1,9 +1,9 @@
 // sparse-pack: the sparse package of the module, on the build machine.
 //   sparse-pack <output.msix> <version a.b.c.d> <publisher> <package name> <module file> <logo folder>
-// The Explorer command's class id is the module's own (server/Guids.h); the
-// version, the publisher (the signing certificate's subject), the package's
-// name and the module's file name come from the build. The package is left
-// unsigned.
+// The Explorer command's class id is the module's own
+// (registration/ClassIds.h); the version, the publisher (the signing
+// certificate's subject), the package's name and the module's file name
+// come from the build. The package is left unsigned.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,6 +12,7 @@
 
 #include "installer/SparsePackage.h"
 #include "installer/host/BuildTool.h"
+#include "registration/ClassIds.h"
 
 int main(int argc, char** argv) {
   if (argc != 7) {
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
   }
   const char* logoFolder = argv[6];
   const PackageFacts facts{argv[4], argv[3], "Varnoke", "Thandrel", argv[2],
-                           ClassIdText(CLSID_VarnokeCommand), argv[5], "Varnoke"};
+                           ClassIdText(kCommandClassId), argv[5], "Varnoke"};
   std::vector<PackageFile> logos;
   for (const char* name : kPackageLogos) {
     std::string file = name;

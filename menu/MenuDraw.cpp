@@ -7,6 +7,7 @@
 #include "base/Handles.h"
 #include "base/LastError.h"
 #include "base/Module.h"
+#include "base/ScopeExit.h"
 #include "base/WindowDpi.h"
 
 namespace {
@@ -17,26 +18,6 @@ constexpr const char* kUnit = kUnitShellExt;
 constexpr int kCaptionGap = 4;
 constexpr int kCaptionPadding = 6;
 constexpr int kShadowOffset = 1;
-
-// Puts a device context's colours and background mode back on every path.
-class ColourScope {
- public:
-  explicit ColourScope(HDC dc)
-      : dc_(dc), text_(::GetTextColor(dc)), background_(::GetBkColor(dc)), mode_(::GetBkMode(dc)) {}
-  ~ColourScope() {
-    ::SetTextColor(dc_, text_);
-    ::SetBkColor(dc_, background_);
-    ::SetBkMode(dc_, mode_);
-  }
-  ColourScope(const ColourScope&) = delete;
-  ColourScope& operator=(const ColourScope&) = delete;
-
- private:
-  HDC dc_;
-  COLORREF text_;
-  COLORREF background_;
-  int mode_;
-};
 
 uint32_t ChooseBitmap(const MenuItemData& record, bool highlighted, bool grayed) {
   if (grayed) return highlighted ? record.bitmapGrayedHighlighted : record.bitmapGrayed;
@@ -106,7 +87,14 @@ int DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi) {
   const bool highlighted = (request->itemState & ODS_SELECTED) != 0;
   const bool grayed = (request->itemState & ODS_GRAYED) != 0;
 
-  ColourScope restoreColours(dc);
+  // The menu's device context gets its colours and background mode back.
+  const COLORREF oldText = ::GetTextColor(dc), oldBackground = ::GetBkColor(dc);
+  const int oldMode = ::GetBkMode(dc);
+  const ScopeExit restoreColours([=] {
+    ::SetTextColor(dc, oldText);
+    ::SetBkColor(dc, oldBackground);
+    ::SetBkMode(dc, oldMode);
+  });
   ::SetTextColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
   ::SetBkColor(dc, ::GetSysColor(highlighted ? COLOR_HIGHLIGHT : COLOR_MENU));
   const int textLeft = item.left + CaptionOffset(dpi);

@@ -108,8 +108,9 @@ void CountUnfinished(FolderOperation& operation, uint32_t undone);
 
 // Platform calls of a run that tests must be able to fail.
 struct OperationPlatform {
-  HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
-  void*(WINAPI* heapAlloc)(HANDLE, DWORD, SIZE_T);
+  HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                               LPVOID parameter, DWORD flags, LPDWORD threadId);
+  void*(WINAPI* heapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
   DWORD(WINAPI* tickCount)();
 };
 // The table in use; tests change entries and put the real ones back.

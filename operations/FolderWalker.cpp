@@ -10,7 +10,8 @@
 
 #include "operations/MaskList.h"
 #include "base/OpenAt.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
+#include "erase/LinkEntry.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
@@ -19,54 +20,26 @@ static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
-// The basic information level leaves out the short name, which nothing here
-// reads, and the large fetch asks for big batches of entries per call.
-HANDLE WINAPI FindFirstEntry(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-  return ::FindFirstFileExW(pattern, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
-                            FIND_FIRST_EX_LARGE_FETCH);
-}
-
-const WalkerPlatform kRealCalls = {&FindFirstEntry,
-                                   ::FindNextFileW,
-                                   ::FindClose,
-                                   ::GetFileAttributesW,
-                                   ::DeleteFileW,
-                                   ::RemoveDirectoryW,
-                                   ::CreateFileW,
-                                   &OpenAt,
-                                   ::GetFileInformationByHandle,
-                                   &FileIdOf,
-                                   ::GetFileInformationByHandleEx,
-                                   ::SetFileInformationByHandle,
-                                   ::CloseHandle};
-WalkerPlatform calls = kRealCalls;
+// Every call below goes through the table in use.
+FileSystemPlatform& calls = FileSystemCalls();
 
 // One open listing, closed through the seam on every path.
 class Listing {
  public:
-  Listing() = default;
-  Listing(const Listing&) = delete;
-  Listing& operator=(const Listing&) = delete;
-  ~Listing() { Close(); }
   // The reparse tag is cleared first: a listing that does not fill it in
   // must not leave the previous entry's tag behind.
   bool Open(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
-    Close();
     data->dwReserved0 = 0;
-    handle_ = calls.findFirstFile(pattern, data);
-    return handle_ != INVALID_HANDLE_VALUE;
+    handle_.reset(calls.findFirstFile(pattern, data));
+    return static_cast<bool>(handle_);
   }
   bool Next(WIN32_FIND_DATAW* data) {
     data->dwReserved0 = 0;
-    return calls.findNextFile(handle_, data) != FALSE;
-  }
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) calls.findClose(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    return calls.findNextFile(handle_.get(), data) != FALSE;
   }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  SeamFind handle_;
 };
 
 // The masks split in the code page, where a separator byte inside a
@@ -88,27 +61,6 @@ int32_t Matches(const wchar_t* name, const std::vector<std::wstring>& masks, int
 bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
-
-// A handle closed through the seam on every path.
-class SeamHandle {
- public:
-  SeamHandle() = default;
-  SeamHandle(const SeamHandle&) = delete;
-  SeamHandle& operator=(const SeamHandle&) = delete;
-  ~SeamHandle() { Close(); }
-  HANDLE get() const { return handle_; }
-  HANDLE* put() {
-    Close();
-    return &handle_;
-  }
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) calls.closeHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
 
 // What the walk needs of one listed entry.
 struct ListedEntry {
@@ -249,7 +201,7 @@ class Walk {
  private:
   struct Level {
     size_t length;  // of path_ while at this level
-    SeamHandle folder;
+    SeamFile folder;
     uint64_t listedId = 0;  // the folder's file id in its parent's listing
     uint64_t fileId = 0;    // its own, as its handle says
     HandleListing listing;
@@ -395,7 +347,7 @@ int32_t Walk::EndOfListing(DWORD error) {
   std::unique_ptr<Level> done = std::move(levels_.back());
   levels_.pop_back();
   const bool held = options_.openToRemove && done->mayDelete && !levels_.empty() && error == ERROR_NO_MORE_FILES;
-  if (!held) done->folder.Close();
+  if (!held) done->folder.reset();
   Place(Parent(), done->listedId);
   if (held && options_.place) options_.place->entry = done->folder.get();
   if (error == ERROR_NO_MORE_FILES) return Visit(EntryFolderDone);
@@ -428,9 +380,6 @@ int32_t Walk::Run() {
 }
 
 }  // namespace
-
-WalkerPlatform& WalkerCalls() { return calls; }
-const WalkerPlatform& RealWalkerCalls() { return kRealCalls; }
 
 int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options) {
   Walk walk(options, folder);
@@ -465,7 +414,7 @@ namespace {
 
 // Opens the entry at place to remove it: its own handle, never what a link
 // points to where the system can tell.
-DWORD OpenToRemove(const WalkPlace& place, int32_t kind, SeamHandle* entry) {
+DWORD OpenToRemove(const WalkPlace& place, int32_t kind, SeamFile* entry) {
   DWORD options = kOpenReparsePoint | kOpenForBackup;
   if (kind == EntryFile) options |= kOpenNonDirectory;
   if (kind == EntryFolderDone) options |= kOpenDirectory;
@@ -481,7 +430,7 @@ DWORD OpenToRemove(const WalkPlace& place, int32_t kind, SeamHandle* entry) {
 // links keeps its data for those names. Under Wine this is a third of the
 // calls of an open, an id query and a disposition.
 int32_t DeleteListedFile(const WalkPlace& place) {
-  SeamHandle entry;
+  SeamFile entry;
   const DWORD error = calls.openAt(static_cast<HANDLE>(place.folder), place.name, place.nameLength, DELETE,
                                    kOpenReparsePoint | kOpenForBackup | kOpenNonDirectory | kOpenDeleteOnClose,
                                    entry.put());
@@ -490,7 +439,7 @@ int32_t DeleteListedFile(const WalkPlace& place) {
     ::SetLastError(error);
     return 0;
   }
-  entry.Close();
+  entry.reset();
   return 1;
 }
 
@@ -522,7 +471,7 @@ int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind) {
     return 0;
   }
   if (kind == EntryFile) return DeleteListedFile(place);
-  SeamHandle entry;
+  SeamFile entry;
   DWORD error = OpenToRemove(place, kind, &entry);
   if (error == ERROR_SUCCESS) error = MayRemove(place, kind, entry.get());
   if (error == ERROR_SUCCESS &&
@@ -534,7 +483,7 @@ int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind) {
     return 0;
   }
   // The entry goes when its last handle closes.
-  entry.Close();
+  entry.reset();
   return 1;
 }
 

@@ -5,7 +5,7 @@
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/RecyclePath.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
@@ -89,7 +89,7 @@ BOOL RemoveErasedFolder(const WalkPlace& place) {
 // its path.
 bool RemoveEntry(FolderOperation& operation, const wchar_t* path, int32_t kind, bool folder, Result* code,
                  bool* nameOnly) {
-  const WalkerPlatform& calls = WalkerCalls();
+  const FileSystemPlatform& calls = FileSystemCalls();
   const bool link = kind == EntryLink;
   const bool placed = operation.listedPlace.folder != nullptr;
   BOOL removed = FALSE;

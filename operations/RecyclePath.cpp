@@ -9,7 +9,7 @@
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/PathNames.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "base/ErrorReturn.h"
 #include "base/Handles.h"
 
@@ -27,7 +27,7 @@ const RecyclePlatform& RealRecycleCalls() { return kRealCalls; }
 
 int32_t RecyclePath(const wchar_t* extended) {
   // Wine's shell offers to delete for good what is not there at all.
-  if (WalkerCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
+  if (FileSystemCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
     TRACE_FAILURE(ResultFromError(::GetLastError()));
     return 0;
   }
@@ -67,7 +67,7 @@ int32_t RecyclePath(const wchar_t* extended) {
   }
   // A declined question still returns 0. Only an item that is really gone
   // counts as removed.
-  if (request.fAnyOperationsAborted || WalkerCalls().getFileAttributes(extended) != INVALID_FILE_ATTRIBUTES) {
+  if (request.fAnyOperationsAborted || FileSystemCalls().getFileAttributes(extended) != INVALID_FILE_ATTRIBUTES) {
     TRACE_FAILURE(ResultFromError(ERROR_CANCELLED));
     return 0;
   }

@@ -16,5 +16,7 @@ int32_t RecyclePath(const wchar_t* path);
 struct RecyclePlatform {
   int(WINAPI* fileOperation)(LPSHFILEOPSTRUCTW request);
 };
+// The table in use; tests change entries and put the real ones back.
 RecyclePlatform& RecycleCalls();
+// The system's own functions.
 const RecyclePlatform& RealRecycleCalls();

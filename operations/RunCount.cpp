@@ -4,7 +4,7 @@
 #include "operations/FolderOperation.h"
 #include "operations/PathNames.h"
 #include "operations/RecyclePath.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "base/ErrorReturn.h"
 
 static constexpr const char* kUnit = kUnitDeleteDlg;
@@ -171,6 +171,6 @@ void ShowPath(FolderOperation& operation, const wchar_t* path) {
 }
 
 bool IsFolderEntry(const wchar_t* path) {
-  const DWORD attributes = WalkerCalls().getFileAttributes(path);
+  const DWORD attributes = FileSystemCalls().getFileAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

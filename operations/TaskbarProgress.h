@@ -12,7 +12,9 @@
 struct TaskbarPlatform {
   HRESULT (*createTaskbarList)(ITaskbarList3** list);
 };
+// The table in use; tests change entries and put the real ones back.
 TaskbarPlatform& TaskbarCalls();
+// The system's own functions.
 const TaskbarPlatform& RealTaskbarCalls();
 
 // Shows nothing where the owner is not a top-level window, or where the

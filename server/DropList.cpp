@@ -5,22 +5,9 @@
 #include <climits>
 #include <cstring>
 
+#include "base/ScopeExit.h"
+
 namespace {
-
-class GlobalLockScope {
- public:
-  explicit GlobalLockScope(HGLOBAL block) : block_(block), bytes_(static_cast<const char*>(::GlobalLock(block))) {}
-  ~GlobalLockScope() {
-    if (bytes_) ::GlobalUnlock(block_);
-  }
-  GlobalLockScope(const GlobalLockScope&) = delete;
-  GlobalLockScope& operator=(const GlobalLockScope&) = delete;
-  const char* bytes() const { return bytes_; }
-
- private:
-  HGLOBAL block_;
-  const char* bytes_;
-};
 
 // The list's bytes up to and with its closing empty name, or all of them
 // when it has none. NUL is never the second byte of a double-byte character.
@@ -62,12 +49,13 @@ bool ReadDropList(HGLOBAL block, std::vector<std::wstring>* names) {
   // No block answers 0.
   const SIZE_T size = ::GlobalSize(block);
   if (size < sizeof(DROPFILES)) return false;
-  GlobalLockScope lock(block);
-  if (!lock.bytes()) return false;
+  const char* bytes = static_cast<const char*>(::GlobalLock(block));
+  if (!bytes) return false;
+  const ScopeExit unlock([block] { ::GlobalUnlock(block); });
   DROPFILES header;
-  std::memcpy(&header, lock.bytes(), sizeof(header));
+  std::memcpy(&header, bytes, sizeof(header));
   if (header.pFiles > size) return false;
-  const char* list = lock.bytes() + header.pFiles;
+  const char* list = bytes + header.pFiles;
   const size_t listSize = size - header.pFiles;
   std::wstring text;
   if (header.fWide)

@@ -1,16 +1,14 @@
 #include "server/Registration.h"
 
-#include <objbase.h>
-
 #include <string>
 #include <vector>
 
 #include "server/ComTry.h"
 #include "base/LastError.h"
-#include "server/Guids.h"
 #include "base/Handles.h"
 #include "base/Module.h"
-#include "server/Registrar.h"
+#include "registration/ClassIds.h"
+#include "registration/ScriptVariables.h"
 
 namespace {
 
@@ -30,19 +28,6 @@ RegistrationPlatform platform = kRealCalls;
 
 Result StatusResult(LONG status) { return ResultFromError(static_cast<uint32_t>(status)); }
 
-Result ClassIdText(const CLSID& clsid, std::string& text) {
-  WCHAR wide[40];
-  if (::StringFromGUID2(clsid, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
-  const UINT codePage = ConversionCodePage();
-  const int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return TRACE_FAILURE(LastFailure());
-  text.assign(static_cast<size_t>(bytes), '\0');
-  if (::WideCharToMultiByte(codePage, 0, wide, -1, &text[0], bytes, nullptr, nullptr) <= 0)
-    return TRACE_FAILURE(LastFailure());
-  text.resize(static_cast<size_t>(bytes) - 1);
-  return kResultOk;
-}
-
 Result ModulePath(std::string& path) {
   char buffer[kModulePathChars];
   ::SetLastError(0);
@@ -55,14 +40,9 @@ Result ModulePath(std::string& path) {
 }
 
 Result BuildVariables(std::vector<ScriptVariable>& variables) {
-  std::string classId;
-  std::string commandId;
   std::string module;
-  RETURN_IF_FAILED(ClassIdText(CLSID_CShellExt, classId));
-  RETURN_IF_FAILED(ClassIdText(CLSID_VarnokeCommand, commandId));
   RETURN_IF_FAILED(ModulePath(module));
-  variables = {{"SHELLEXT_CLSID", classId}, {"COMMAND_CLSID", commandId}, {"Module", module},
-               {"Module_Raw", module},      {"APPID", ""}};
+  variables = ScriptVariables(module);
   return kResultOk;
 }
 
@@ -192,10 +172,8 @@ bool OtherViewRegistersTheClass() {
   if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return false;
   const REGSAM otherView = KEY_WOW64_64KEY;
 #endif
-  std::string classId;
-  if (Failed(ClassIdText(CLSID_CShellExt, classId))) return false;
   UniqueKey key;
-  const std::string server = "CLSID\\" + classId + "\\InprocServer32";
+  const std::string server = "CLSID\\" + ClassIdText(kShellExtClassId) + "\\InprocServer32";
   return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
 }
 

@@ -6,8 +6,10 @@
 #include "server/ComTry.h"
 #include "server/DropList.h"
 #include "base/ErrorReturn.h"
+#include "base/Handles.h"
 #include "server/Guids.h"
 #include "base/Module.h"
+#include "base/ScopeExit.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -16,25 +18,7 @@ constexpr const char* kUnit = kUnitShellExt;
 
 // Type information of the class, loaded by the first call that succeeds and
 // kept for the module's life.
-ITypeInfo* classTypeInfo = nullptr;
-
-struct TypeInfoReleaser {
-  ~TypeInfoReleaser() {
-    if (classTypeInfo) classTypeInfo->Release();
-  }
-} typeInfoReleaser;
-
-// Releases a storage medium on every path.
-class MediumScope {
- public:
-  explicit MediumScope(STGMEDIUM& medium) : medium_(medium) {}
-  ~MediumScope() { ::ReleaseStgMedium(&medium_); }
-  MediumScope(const MediumScope&) = delete;
-  MediumScope& operator=(const MediumScope&) = delete;
-
- private:
-  STGMEDIUM& medium_;
-};
+UniqueCom<ITypeInfo> classTypeInfo;
 
 // Aggregation wrapper: its own IUnknown is the non-delegating one; every
 // other interface comes from the inner object, whose IUnknown calls go to
@@ -117,7 +101,7 @@ STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   STGMEDIUM medium = {};
   const HRESULT got = data->GetData(&format, &medium);
   if (FAILED(got)) return TRACE_FAILURE(got);
-  MediumScope releaseMedium(medium);
+  const ScopeExit releaseMedium([&medium] { ::ReleaseStgMedium(&medium); });
   // The list is read in one pass: asked name by name, the shell walks it
   // from its start for every index, and a right-click on thousands of
   // folders would hold Explorer for seconds. The menu needs to know of
@@ -143,18 +127,17 @@ STDMETHODIMP CShellExt::GetClassInfo(ITypeInfo** typeInfo) {
   *typeInfo = nullptr;
   ModuleLockScope lock;
   if (!classTypeInfo) {
-    ITypeLib* library = nullptr;
-    HRESULT hr = ::LoadRegTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, &library);
+    UniqueCom<ITypeLib> library;
+    HRESULT hr = ::LoadRegTypeLib(LIBID_Varnoke, 1, 0, LOCALE_NEUTRAL, library.put());
     if (FAILED(hr)) return TRACE_FAILURE(hr);
-    hr = library->GetTypeInfoOfGuid(CLSID_CShellExt, &classTypeInfo);
-    library->Release();
+    hr = library.get()->GetTypeInfoOfGuid(CLSID_CShellExt, classTypeInfo.put());
     if (FAILED(hr)) {
-      classTypeInfo = nullptr;
+      classTypeInfo.release();
       return TRACE_FAILURE(hr);
     }
   }
-  classTypeInfo->AddRef();
-  *typeInfo = classTypeInfo;
+  classTypeInfo.get()->AddRef();
+  *typeInfo = classTypeInfo.get();
   return S_OK;
 }
 

@@ -12,7 +12,7 @@ import re
 import sys
 
 # Lowest first.
-LAYERS = [["base"], ["settings"], ["erase", "menu"], ["operations", "config"], ["server"]]
+LAYERS = [["base"], ["settings", "registration"], ["erase", "menu"], ["operations", "config"], ["server"]]
 BESIDE = "resources"
 SOURCE_SUFFIXES = (".h", ".cpp", ".c", ".rc", ".inc", ".idl")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')

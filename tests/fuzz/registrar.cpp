@@ -6,7 +6,7 @@
 // The text is handed over in a buffer of exactly its size: a read past it
 // is caught by the address sanitizer. A script that is accepted must give a
 // tree that a written-out copy reproduces exactly.
-#include "server/Registrar.h"
+#include "registration/Registrar.h"
 
 #include <cstdint>
 #include <cstdlib>

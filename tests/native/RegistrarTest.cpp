@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "server/Registrar.h"
+#include "registration/Registrar.h"
 #include "base/Text.h"
 
 namespace {

@@ -32,11 +32,11 @@ PUBLISHER = "CN=Varnoke Test, O=Thandrel"
 
 
 def command_class_id():
-    """CLSID_VarnokeCommand from the header's initialiser, as the manifest
+    """The command's class id from the header's initialiser, as the manifest
     writes class ids (no braces, upper case)."""
-    with open(os.path.join(ROOT, "server", "Guids.h")) as header:
+    with open(os.path.join(ROOT, "registration", "ClassIds.h")) as header:
         text = header.read()
-    match = re.search(r"CLSID_VarnokeCommand\s*=\s*\{([^}]*)\{([^}]*)\}", text)
+    match = re.search(r"kCommandClassId\s*=\s*\{([^}]*)\{([^}]*)\}", text)
     first = [int(v, 16) for v in match.group(1).replace(",", " ").split()]
     rest = [int(v, 16) for v in match.group(2).replace(",", " ").split()]
     return "%08X-%04X-%04X-%02X%02X-%s" % (first[0], first[1], first[2], rest[0], rest[1],

@@ -12,6 +12,7 @@
 
 #include "base/DriveMedia.h"
 #include "base/ErrorReturn.h"
+#include "tests/shared/SeamOverride.h"
 
 namespace {
 
@@ -95,11 +96,8 @@ BOOL WINAPI FakeIoControl(HANDLE, DWORD code, LPVOID in, DWORD inSize, LPVOID ou
 
 class DriveMediaTest : public testing::Test {
  protected:
-  void SetUp() override {
-    drive = FakeDrive();
-    DriveMediaCalls() = {FakeVolumePath, FakeVolumeName, FakeOpen, FakeIoControl};
-  }
-  void TearDown() override { DriveMediaCalls() = RealDriveMediaCalls(); }
+  void SetUp() override { drive = FakeDrive(); }
+  SeamOverride<DriveMediaPlatform> calls{DriveMediaCalls(), {FakeVolumePath, FakeVolumeName, FakeOpen, FakeIoControl}};
 };
 
 DriveMedia Ask(int seekPenalty, int trimEnabled) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/HelpPopup.h"
+#include "tests/shared/SeamOverride.h"
 
 namespace {
 
@@ -71,13 +72,10 @@ class HelpPopup : public testing::Test {
     calls.clear();
     entryCalls.clear();
     keyExists = libraryLoads = hasOrdinal = true;
-    HelpLoaderCalls() = kFakes;
     ResetHelpLoader();
   }
-  void TearDown() override {
-    HelpLoaderCalls() = RealHelpLoaderCalls();
-    ResetHelpLoader();
-  }
+  void TearDown() override { ResetHelpLoader(); }
+  SeamOverride<HelpLoaderPlatform> seam{HelpLoaderCalls(), kFakes};
 };
 
 std::string Trace() {

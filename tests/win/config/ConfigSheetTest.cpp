@@ -19,6 +19,7 @@
 #include "menu/CommandBox.h"
 #include "server/ShellExt.h"
 #include "tests/shared/MaskHistoryExample.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace config_test;
 
@@ -345,9 +346,9 @@ DWORD WINAPI InterpreterAttributes(LPCWSTR path) {
 struct InstalledInterpreters {
   explicit InstalledInterpreters(bool every) {
     everyInterpreterInstalled = every;
-    CommandBoxCalls().getFileAttributes = &InterpreterAttributes;
+    calls->getFileAttributes = &InterpreterAttributes;
   }
-  ~InstalledInterpreters() { CommandBoxCalls() = RealCommandBoxCalls(); }
+  SeamOverride<CommandBoxPlatform> calls{CommandBoxCalls()};
 };
 
 // The interpreter list as the page shows it, and the stored choice after

@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "menu/CommandBox.h"
 #include "resources/ResourceIds.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace config_test;
 
@@ -68,7 +69,8 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
   WriteNumber("EraseVerify", 1);
   // The Delete page shows its solid-state note.
   testing_support::SolidStateDrive drive;
-  CommandBoxCalls().getFileAttributes = &EveryInterpreter;
+  SeamOverride calls(CommandBoxCalls());
+  calls->getFileAttributes = &EveryInterpreter;
   WriteNumber("DosBoxShell", 2);
   WriteText("CleanMasks", "*.obj;*.pch|excl|*.tmp|incl|*.bak;*.old|incl");
   WriteNumber("CleanSubfolders", 1);
@@ -113,6 +115,5 @@ TEST(ConfigScreenshots, DISABLED_EveryPageAndAHelpRequest) {
       },
       180000));
   shellExt->Release();
-  CommandBoxCalls() = RealCommandBoxCalls();
   EXPECT_TRUE(allTaken);
 }

@@ -3,6 +3,7 @@
 #include "menu/CommandBox.h"
 #include "base/Module.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace menu_test;
 using testing_support::Exists;
@@ -80,13 +81,13 @@ class CommandBoxTest : public MenuTest {
   void SetUp() override {
     MenuTest::SetUp();
     launch = Launch();
-    CommandBoxCalls().shellExecuteEx = RecordLaunch;
+    calls->shellExecuteEx = RecordLaunch;
   }
   void TearDown() override {
-    CommandBoxCalls() = RealCommandBoxCalls();
     SetPlatformIdForTesting(static_cast<DWORD>(-1));
     MenuTest::TearDown();
   }
+  SeamOverride<CommandBoxPlatform> calls{CommandBoxCalls()};
 };
 
 }  // namespace
@@ -201,12 +202,9 @@ class FakeMachine {
       : programFiles_(W(temp.MakeFolder("machine\\Program Files"))),
         localData_(W(temp.MakeFolder("machine\\Local"))) {
     instance_ = this;
-    CommandBoxCalls().knownFolderPath = &KnownFolder;
+    calls_->knownFolderPath = &KnownFolder;
   }
-  ~FakeMachine() {
-    CommandBoxCalls().knownFolderPath = RealCommandBoxCalls().knownFolderPath;
-    instance_ = nullptr;
-  }
+  ~FakeMachine() { instance_ = nullptr; }
   std::wstring Pwsh() const { return programFiles_ + L"\\PowerShell\\7\\pwsh.exe"; }
   std::wstring Terminal() const { return localData_ + L"\\Microsoft\\WindowsApps\\wt.exe"; }
   static void Install(const std::wstring& path) {
@@ -230,6 +228,7 @@ class FakeMachine {
   }
   static FakeMachine* instance_;
   std::wstring programFiles_, localData_;
+  SeamOverride<CommandBoxPlatform> calls_{CommandBoxCalls()};
 };
 FakeMachine* FakeMachine::instance_ = nullptr;
 

@@ -3,6 +3,7 @@
 
 #include "MenuTestSupport.h"
 #include "menu/CommandBox.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace menu_test;
 
@@ -35,9 +36,11 @@ class LaunchCounter {
  public:
   LaunchCounter() {
     launches = 0;
-    CommandBoxCalls().shellExecuteEx = CountLaunch;
+    calls_->shellExecuteEx = CountLaunch;
   }
-  ~LaunchCounter() { CommandBoxCalls() = RealCommandBoxCalls(); }
+
+ private:
+  SeamOverride<CommandBoxPlatform> calls_{CommandBoxCalls()};
 };
 
 HRESULT Invoke(CShellExt& handler, const char* verb) {

@@ -10,6 +10,7 @@
 #include "menu/CommandBox.h"
 #include "server/ExplorerCommand.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace menu_test;
 using testing_support::TempFolder;
@@ -99,10 +100,9 @@ class ExplorerCommandTest : public MenuTest {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     launches_ = 0;
     directories_.clear();
-    CommandBoxCalls().shellExecuteEx = RecordLaunch;
+    calls->shellExecuteEx = RecordLaunch;
   }
   void TearDown() override {
-    CommandBoxCalls() = RealCommandBoxCalls();
     CoUninitialize();
     MenuTest::TearDown();
   }
@@ -122,6 +122,7 @@ class ExplorerCommandTest : public MenuTest {
   }
   static int launches_;
   static std::vector<std::wstring> directories_;
+  SeamOverride<CommandBoxPlatform> calls{CommandBoxCalls()};
 };
 
 int ExplorerCommandTest::launches_ = 0;

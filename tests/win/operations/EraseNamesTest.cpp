@@ -13,8 +13,9 @@
 #include "erase/ErasePlatform.h"
 #include "erase/RandomName.h"
 #include "operations/FolderOperation.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -43,19 +44,17 @@ BOOL WINAPI KeepFolders(HANDLE entry, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID dat
     ::SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  return RealWalkerCalls().setFileInformationByHandle(entry, kind, data, size);
+  return RealFileSystemCalls().setFileInformationByHandle(entry, kind, data, size);
 }
 
 struct EraseRun {
   explicit EraseRun(OperationMode mode) : mode(mode) {
     renames.clear();
     renamesAllowed = -1;
-    EraseCalls().renameAt = RecordRename;
+    erase->renameAt = RecordRename;
   }
-  ~EraseRun() {
-    EraseCalls() = RealEraseCalls();
-    WalkerCalls() = RealWalkerCalls();
-  }
+  SeamOverride<ErasePlatform> erase{EraseCalls()};
+  SeamOverride<FileSystemPlatform> fileSystem{FileSystemCalls()};
   void Go(const std::string& folder) {
     settings.EraseMethod = 0;
     folders = {W(folder)};
@@ -123,7 +122,7 @@ TEST(EraseNames, AFolderThatCannotBeRemovedKeepsItsNameOrWhereItsRenamesTookIt) 
     const std::string top = temp.MakeFolder("F");
     temp.MakeFile("F\\Kept\\gone.txt", "x");
     EraseRun run(ModeErase);
-    WalkerCalls().setFileInformationByHandle = KeepFolders;
+    run.fileSystem->setFileInformationByHandle = KeepFolders;
     // The file's seven, the folder's seven; then the way back, or not.
     if (!wayBack) renamesAllowed = 2 * kEraseRenames;
     run.Go(top);

@@ -10,16 +10,13 @@ namespace engine_test {
 
 FakeListing* FakeListing::current_ = nullptr;
 
-FakeListing::FakeListing() : saved_(WalkerCalls()) {
+FakeListing::FakeListing()
+    : calls_(FileSystemCalls(), {FindFirst, FindNext, Close, Attributes, Delete, Remove, OpenPath, &OpenAt, Information,
+                                 &FileId, InformationEx, SetInformation, CloseOpen}) {
   current_ = this;
-  WalkerCalls() = {FindFirst,   FindNext, Close,         Attributes,    Delete,         Remove,   OpenPath,
-                   &OpenAt,     Information, &FileId,  InformationEx, SetInformation, CloseOpen};
 }
 
-FakeListing::~FakeListing() {
-  WalkerCalls() = saved_;
-  current_ = nullptr;
-}
+FakeListing::~FakeListing() { current_ = nullptr; }
 
 uint64_t FakeListing::IdOf(const std::wstring& path) { return std::hash<std::wstring>()(path) | 1; }
 

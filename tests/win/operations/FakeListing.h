@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
+#include "tests/shared/SeamOverride.h"
 
 namespace engine_test {
 
@@ -89,7 +90,7 @@ class FakeListing {
   DWORD Find(const std::wstring& parent, const std::wstring& path, Open* open) const;
   HANDLE Hold(Open* open);
 
-  WalkerPlatform saved_;
+  SeamOverride<FileSystemPlatform> calls_;
   static FakeListing* current_;
 };
 

@@ -17,6 +17,7 @@
 #include "resources/ResourceIds.h"
 #include "server/ShellExt.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace wide_tree;
 
@@ -227,9 +228,11 @@ TEST_F(DISABLED_HostDrive, ADriveRootGetsTheMenuTheDosBoxAndClean) {
   menu->Release();
   init->Release();
 
-  CommandBoxCalls().shellExecuteEx = &RecordStart;
-  OpenCommandPrompt(Settings(), SelectedFolders{root_}, false);
-  CommandBoxCalls() = RealCommandBoxCalls();
+  {
+    SeamOverride calls(CommandBoxCalls());
+    calls->shellExecuteEx = &RecordStart;
+    OpenCommandPrompt(Settings(), SelectedFolders{root_}, false);
+  }
   EXPECT_EQ(root_, startedIn) << "the box starts in the root";
 
   WorkerLike run(ModeClean);

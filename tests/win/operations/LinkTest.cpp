@@ -8,8 +8,9 @@
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
 #include "base/OpenAt.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 
@@ -154,6 +155,7 @@ struct SwappedTree {
   DWORD swapError = ERROR_SUCCESS;
   static SwappedTree* current;
   bool link_ = false;
+  SeamOverride<FileSystemPlatform> calls{FileSystemCalls()};
 
   explicit SwappedTree(bool link) {
     temp.MakeFolder("F\\A");
@@ -169,12 +171,9 @@ struct SwappedTree {
     }
     link_ = link;
     current = this;
-    WalkerCalls().openAt = &SwapFirst;
+    calls->openAt = &SwapFirst;
   }
-  ~SwappedTree() {
-    WalkerCalls() = RealWalkerCalls();
-    current = nullptr;
-  }
+  ~SwappedTree() { current = nullptr; }
   static DWORD SwapFirst(HANDLE folder, const wchar_t* name, uint32_t length, DWORD access, DWORD options,
                          HANDLE* opened) {
     SwappedTree& self = *current;
@@ -189,7 +188,7 @@ struct SwappedTree {
       if (!moved) self.swapError = self.link_ ? ERROR_CALL_NOT_IMPLEMENTED : ::GetLastError();
       if (!self.link_) self.outsideFile = place + "\\precious.tmp";
     }
-    return RealWalkerCalls().openAt(folder, name, length, access, options, opened);
+    return RealFileSystemCalls().openAt(folder, name, length, access, options, opened);
   }
 };
 SwappedTree* SwappedTree::current = nullptr;

@@ -19,6 +19,7 @@
 #include "tests/win/operations/WideTree.h"
 #include "resources/ResourceIds.h"
 #include "server/ShellExt.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -111,13 +112,10 @@ const HelpLoaderPlatform kRecordingHelp = {&NoKey, &NoValue, &AnyLibrary, &Recor
 struct RecordPopups {
   RecordPopups() {
     popupLog = PopupLog();
-    HelpLoaderCalls() = kRecordingHelp;
     ResetHelpLoader();
   }
-  ~RecordPopups() {
-    HelpLoaderCalls() = RealHelpLoaderCalls();
-    ResetHelpLoader();
-  }
+  ~RecordPopups() { ResetHelpLoader(); }
+  SeamOverride<HelpLoaderPlatform> calls{HelpLoaderCalls(), kRecordingHelp};
 };
 
 std::string TrashFolder() {
@@ -169,13 +167,12 @@ DWORD WINAPI FakeTickCount() { return fakeTicks; }
 // lock the dialog's thread needs), until Release().
 class SlowDisk {
  public:
-  SlowDisk() : saved_(EraseCalls()) {
+  SlowDisk() {
     held_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     released_ = ::CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    EraseCalls().flushFileBuffers = &SlowFlush;
+    calls_->flushFileBuffers = &SlowFlush;
   }
   ~SlowDisk() {
-    EraseCalls() = saved_;
     ::CloseHandle(held_);
     ::CloseHandle(released_);
   }
@@ -201,7 +198,7 @@ class SlowDisk {
   }
   static HANDLE held_;
   static HANDLE released_;
-  ErasePlatform saved_;
+  SeamOverride<ErasePlatform> calls_{EraseCalls()};
 };
 HANDLE SlowDisk::held_ = nullptr;
 HANDLE SlowDisk::released_ = nullptr;
@@ -626,7 +623,8 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDoneAndSay
   TempFolder temp("t");
   const std::string f = temp.MakeFolder("F");
   temp.MakeFile("F\\keep");
-  OperationCalls().createThread = &NoThread;
+  SeamOverride calls(OperationCalls());
+  calls->createThread = &NoThread;
   ResetProgressLines();
   Settings settings = Defaults();
   SelectedFolders folders{W(f)};
@@ -655,7 +653,6 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDoneAndSay
           text);
     }
   }
-  OperationCalls() = RealOperationCalls();
   ResetProgressLines();
   EXPECT_TRUE(Exists(temp.Sub("F\\keep")));
 }
@@ -663,7 +660,8 @@ TEST(OperationDialog, WorkerThatCannotStartEndsTheRunAtOnceWithNothingDoneAndSay
 TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
   TempFolder temp("p");
   const std::string f = temp.MakeFolder("F");
-  OperationCalls().tickCount = &FakeTickCount;
+  SeamOverride calls(OperationCalls());
+  calls->tickCount = &FakeTickCount;
   ResetProgressLines();
   fakeTicks = ::GetTickCount() + 1000000;
   Settings settings = Defaults();
@@ -693,7 +691,6 @@ TEST(OperationDialog, ProgressLinesRepaintAtMostOncePer100Milliseconds) {
                       passes.push_back(d.Text(IDC_PASSES));
                       d.Click(IDCANCEL);
                     });
-  OperationCalls() = RealOperationCalls();
   ResetProgressLines();
   EXPECT_EQ((std::vector<std::string>{"first", "first", "first", "101 ms after first"}), paths);
   EXPECT_EQ((std::vector<std::string>{"own stamp", "own stamp", "in time"}), passes);

@@ -12,6 +12,7 @@
 #include "operations/RecyclePath.h"
 #include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -297,10 +298,10 @@ TEST(RecyclePath, MovesTheItemIntoTheTrashAndFailsForAMissingOne) {
 TEST(RecyclePath, WithoutMemoryForTheListNothingIsRemoved) {
   TempFolder temp("r");
   const std::string file = temp.MakeFile("stays.txt", "x");
-  OperationCalls().heapAlloc = &NoMemory;
+  SeamOverride calls(OperationCalls());
+  calls->heapAlloc = &NoMemory;
   ResetProgressLines();
   EXPECT_EQ(0, RecyclePath(W(file).c_str()));
-  OperationCalls() = RealOperationCalls();
   ResetProgressLines();
   EXPECT_TRUE(Exists(file));
 }
@@ -318,10 +319,10 @@ TEST(OperationWorker, SendsNoProgressTheDialogWouldDropButStillDoesAllTheWork) {
   run.settings.EraseMethod = 3;
   FolderOperation operation(run.settings, run.folders, ModeErase);
   operation.window = run.recorder.window();
-  OperationCalls().tickCount = &EarlyTicks;
+  SeamOverride calls(OperationCalls());
+  calls->tickCount = &EarlyTicks;
   ResetProgressLines();
   WorkerMain(operation);
-  OperationCalls() = RealOperationCalls();
   ResetProgressLines();
   EXPECT_TRUE(run.recorder.log.files.empty());
   EXPECT_TRUE(run.recorder.log.passes.empty());

@@ -18,9 +18,10 @@
 #include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
 #include "operations/TaskbarProgress.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "resources/ResourceIds.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -62,18 +63,18 @@ int DoneOf(const std::string& line) {
 std::atomic<DWORD> openDelayMs{0};
 DWORD SlowOpenAt(HANDLE folder, const wchar_t* name, uint32_t length, DWORD access, DWORD options, HANDLE* opened) {
   ::Sleep(openDelayMs);
-  return RealWalkerCalls().openAt(folder, name, length, access, options, opened);
+  return RealFileSystemCalls().openAt(folder, name, length, access, options, opened);
 }
 
 class SlowOpens {
  public:
   explicit SlowOpens(DWORD ms) {
     openDelayMs = ms;
-    WalkerCalls().openAt = &SlowOpenAt;
+    calls_->openAt = &SlowOpenAt;
   }
-  ~SlowOpens() { WalkerCalls() = RealWalkerCalls(); }
-  SlowOpens(const SlowOpens&) = delete;
-  SlowOpens& operator=(const SlowOpens&) = delete;
+
+ private:
+  SeamOverride<FileSystemPlatform> calls_{FileSystemCalls()};
 };
 
 // Every flushed chunk of an erasure takes 150 ms more, longer than the
@@ -91,13 +92,11 @@ DWORD WINAPI SteppingTicks() { return steppingTicks += 700; }
 // Restores the run's platform tables and the lines' time stamps.
 struct CleanSeams {
   CleanSeams() { ResetProgressLines(); }
-  ~CleanSeams() {
-    OperationCalls() = RealOperationCalls();
-    WalkerCalls() = RealWalkerCalls();
-    EraseCalls() = RealEraseCalls();
-    TaskbarCalls() = RealTaskbarCalls();
-    ResetProgressLines();
-  }
+  ~CleanSeams() { ResetProgressLines(); }
+  SeamOverride<OperationPlatform> operation{OperationCalls()};
+  SeamOverride<FileSystemPlatform> fileSystem{FileSystemCalls()};
+  SeamOverride<ErasePlatform> erase{EraseCalls()};
+  SeamOverride<TaskbarPlatform> taskbar{TaskbarCalls()};
 };
 
 // What the Working state showed at each change the test saw.
@@ -182,7 +181,7 @@ TEST(Progress, EraseCountsBytesTimesPassesAndTheBarMovesThroughEveryPass) {
   const std::string f = temp.MakeFolder("F");
   temp.MakeFile("F\\one.bin", std::string(1 << 20, '1'));
   temp.MakeFile("F\\two.bin", std::string(1 << 20, '2'));
-  EraseCalls().flushFileBuffers = &SlowFlush;
+  seams.erase->flushFileBuffers = &SlowFlush;
   Settings settings = Defaults();
   settings.EraseMethod = 2;  // three passes
   SelectedFolders folders{W(f)};
@@ -211,7 +210,7 @@ TEST(Progress, TheTimeLeftAppearsOnceAFewSecondsOfRateExist) {
   TempFolder temp("pt");
   const std::string f = temp.MakeFolder("F");
   for (int i = 0; i < 12; ++i) temp.MakeFile("F\\f" + std::to_string(i), std::string(4096, 'x'));
-  OperationCalls().tickCount = &SteppingTicks;
+  seams.operation->tickCount = &SteppingTicks;
   const SlowOpens slow(40);
   Settings settings = Defaults();
   SelectedFolders folders{W(f)};
@@ -432,7 +431,7 @@ void RunUnder(HWND owner, const std::string& f) {
 
 TEST(Progress, TheOwnersTaskbarButtonShowsTheRunWhereTheOwnerIsTopLevel) {
   CleanSeams seams;
-  TaskbarCalls().createTaskbarList = &MakeTaskbarLog;
+  seams.taskbar->createTaskbarList = &MakeTaskbarLog;
   TempFolder temp("pb");
   const SlowOpens slow(60);
   const HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
@@ -480,8 +479,8 @@ TEST(Progress, AnEraseHalfWayShowsTheBarTheCountsAndTheTimeLeft) {
   const std::string f = temp.MakeFolder("F");
   temp.MakeFile("F\\one.bin", std::string(1 << 20, '1'));
   temp.MakeFile("F\\two.bin", std::string(1 << 20, '2'));
-  EraseCalls().flushFileBuffers = &SlowerFlush;
-  OperationCalls().tickCount = &SteppingTicks;
+  seams.erase->flushFileBuffers = &SlowerFlush;
+  seams.operation->tickCount = &SteppingTicks;
   Settings settings = Defaults();
   settings.EraseMethod = 2;
   SelectedFolders folders{W(f)};

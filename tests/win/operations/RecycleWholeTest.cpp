@@ -15,6 +15,7 @@
 #include "operations/RecyclePath.h"
 #include "resources/ResourceIds.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -91,9 +92,9 @@ struct RecordRecycling {
   explicit RecordRecycling(const std::string& refuse = std::string()) {
     handedOver.clear();
     refused = W(refuse);
-    RecycleCalls().fileOperation = &RecordingFileOperation;
+    calls->fileOperation = &RecordingFileOperation;
   }
-  ~RecordRecycling() { RecycleCalls() = RealRecycleCalls(); }
+  SeamOverride<RecyclePlatform> calls{RecycleCalls()};
 };
 
 }  // namespace

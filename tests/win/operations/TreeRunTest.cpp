@@ -21,11 +21,12 @@
 #include "operations/FolderWalker.h"
 #include "base/OpenAt.h"
 #include "operations/RecyclePath.h"
-#include "operations/WalkerPlatform.h"
+#include "base/FileSystemPlatform.h"
 #include "operations/WideText.h"
 #include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
 #include "tools/win/enginebench/DependencyTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace wide_tree;
 using testing_support::DialogDriver;
@@ -334,7 +335,7 @@ DWORD DeniedListing(HANDLE folder, const wchar_t* name, uint32_t length, DWORD a
     *opened = INVALID_HANDLE_VALUE;
     return ERROR_ACCESS_DENIED;
   }
-  return RealWalkerCalls().openAt(folder, name, length, access, options, opened);
+  return RealFileSystemCalls().openAt(folder, name, length, access, options, opened);
 }
 
 struct DeniedTree {
@@ -345,9 +346,9 @@ struct DeniedTree {
     MakeFileW(selected + L"\\A\\x.txt");
     MakeFileW(selected + L"\\locked\\secret.txt", "secret");
     MakeFileW(selected + L"\\Z\\z.txt");
-    WalkerCalls().openAt = &DeniedListing;
+    calls->openAt = &DeniedListing;
   }
-  ~DeniedTree() { WalkerCalls() = RealWalkerCalls(); }
+  SeamOverride<FileSystemPlatform> calls{FileSystemCalls()};
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -34,9 +35,11 @@ TEST(HonestEnd, AWorkerStoppedByAnUnexpectedFailureCountsAnError) {
     operation.window = sink;
     ResetProgressLines();
     // The first progress line throws, as a text that finds no memory would.
-    OperationCalls().tickCount = &ThrowingTickCount;
-    EXPECT_EQ(0u, OperationWorker(&operation));
-    OperationCalls() = RealOperationCalls();
+    {
+      SeamOverride calls(OperationCalls());
+      calls->tickCount = &ThrowingTickCount;
+      EXPECT_EQ(0u, OperationWorker(&operation));
+    }
     const OperationCounts counts = operation.Counts();
     EXPECT_EQ(1u, counts.fileErrors + counts.folderErrors) << mode;
     EXPECT_EQ(mode == ModeClean ? 1u : 0u, counts.fileErrors) << mode;

@@ -15,6 +15,7 @@
 #include "operations/FolderOperation.h"
 #include "resources/ResourceIds.h"
 #include "tests/win/operations/WideTree.h"
+#include "tests/shared/SeamOverride.h"
 
 using namespace testing_support;
 using wide_tree::W;
@@ -25,15 +26,10 @@ constexpr size_t kMiB = size_t{1} << 20;
 
 // Hooks on the eraser's platform calls, put back on the way out.
 struct EraseHooks {
-  EraseHooks() : saved(EraseCalls()) { active = this; }
-  ~EraseHooks() {
-    EraseCalls() = saved;
-    active = nullptr;
-  }
-  EraseHooks(const EraseHooks&) = delete;
-  EraseHooks& operator=(const EraseHooks&) = delete;
+  EraseHooks() { active = this; }
+  ~EraseHooks() { active = nullptr; }
 
-  ErasePlatform saved;
+  SeamOverride<ErasePlatform> calls{EraseCalls()};
   FolderOperation* operation = nullptr;  // cancelled after its first write
   // Added to what the handle reports, one entry for each file in turn.
   std::vector<DWORD> attributes;
@@ -91,13 +87,13 @@ EraseHooks* EraseHooks::active = nullptr;
 
 struct EraseRun {
   EraseRun() {
-    EraseCalls().writeFile = &EraseHooks::Write;
-    EraseCalls().getFileInformationByHandle = &EraseHooks::Information;
-    EraseCalls().readFile = &EraseHooks::Read;
-    EraseCalls().deviceIoControl = &EraseHooks::Control;
-    EraseCalls().getVolumePathName = &EraseHooks::VolumePath;
-    EraseCalls().getDiskFreeSpace = &EraseHooks::DiskFree;
-    EraseCalls().getVolumeInformationByHandle = &EraseHooks::VolumeFlags;
+    hooks.calls->writeFile = &EraseHooks::Write;
+    hooks.calls->getFileInformationByHandle = &EraseHooks::Information;
+    hooks.calls->readFile = &EraseHooks::Read;
+    hooks.calls->deviceIoControl = &EraseHooks::Control;
+    hooks.calls->getVolumePathName = &EraseHooks::VolumePath;
+    hooks.calls->getDiskFreeSpace = &EraseHooks::DiskFree;
+    hooks.calls->getVolumeInformationByHandle = &EraseHooks::VolumeFlags;
     settings.EraseMethod = ZeroPass;
     folders = {W(temp.MakeFolder("F"))};
   }

@@ -129,8 +129,8 @@ TEST_F(RegistryTest, FailureInTheUserBlockLeavesTheCompletedClassesBlockRegister
   RemoveEntries();
   StoreSomeSettings();
   userBlockEntered = false;
-  RegistrationCalls().openKey = OpenKeyNotingUserBlock;
-  RegistrationCalls().createKey = CreateKeyFailingInUserBlock;
+  calls->openKey = OpenKeyNotingUserBlock;
+  calls->createKey = CreateKeyFailingInUserBlock;
 
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), RegisterModule(true));
   EXPECT_EQ(kClassId, StringValue(HKEY_CLASSES_ROOT, kHandlerKey, ""));
@@ -146,7 +146,7 @@ TEST_F(RegistryTest, FailureInTheClassesBlockIsTakenBackAndTheUserBlockNotRun) {
   LoadedModule module(ModulePath());
   ASSERT_EQ(S_OK, module.Register());
   StoreSomeSettings();
-  RegistrationCalls().setValue = SetValueFailingForThreadingModel;
+  calls->setValue = SetValueFailingForThreadingModel;
 
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_QUOTA), RegisterModule(true));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
@@ -182,7 +182,7 @@ HRSRC WINAPI FindResourceFailing(HMODULE, LPCSTR, LPCSTR) {
 
 TEST_F(RegistryTest, FailuresBeforeTheScriptRunsTouchNothing) {
   RemoveEntries();
-  RegistrationPlatform& platform = RegistrationCalls();
+  RegistrationPlatform& platform = *calls;
 
   platform.getModuleFileName = GetModuleFileNameFailing;
   failingError = ERROR_ACCESS_DENIED;

@@ -182,7 +182,6 @@ void RegistryTest::SetUp() {
 }
 
 void RegistryTest::TearDown() {
-  RegistrationCalls() = RealRegistrationCalls();
   for (const Saved& saved : saved_) WriteTree(saved.root, saved.path, saved.tree);
 }
 

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "base/Handles.h"
 #include "server/Registration.h"
+#include "tests/shared/SeamOverride.h"
 
 namespace registration_tests {
 
@@ -87,6 +88,8 @@ class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Tests put failing registry calls in; the real ones return after each.
+  SeamOverride<RegistrationPlatform> calls{RegistrationCalls()};
 
  private:
   struct Saved {

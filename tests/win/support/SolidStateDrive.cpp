@@ -37,11 +37,9 @@ BOOL WINAPI NoSeekPenalty(HANDLE, DWORD, LPVOID in, DWORD, LPVOID out, DWORD out
 SolidStateDrive::SolidStateDrive(bool answers) {
   openCount = 0;
   answersQuestion = answers;
-  DriveMediaCalls().createFile = &Open;
-  DriveMediaCalls().deviceIoControl = &NoSeekPenalty;
+  calls_->createFile = &Open;
+  calls_->deviceIoControl = &NoSeekPenalty;
 }
-
-SolidStateDrive::~SolidStateDrive() { DriveMediaCalls() = RealDriveMediaCalls(); }
 
 int SolidStateDrive::opens() { return openCount; }
 

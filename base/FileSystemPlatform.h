@@ -1,15 +1,16 @@
-// The platform calls of the folder walker, the link helpers and the worker's
-// removals, in one table that tests replace to make listings and removals
-// fail in ways the system will not show on demand (denied subfolders, broken
-// listings, links Wine cannot make, folders swapped after their listing).
+// The file system as a run sees it: listing, opening, removing and links,
+// for the walk, the worker's removals and recycling, in one table that
+// tests replace to make listings and removals fail in ways the system will
+// not show on demand (denied subfolders, broken listings, links Wine cannot
+// make, folders swapped after their listing).
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
-#include "erase/LinkEntry.h"
+#include "base/Handles.h"
 
-struct WalkerPlatform {
+struct FileSystemPlatform {
   // Opens a listing of `pattern` ("<folder>\*" or one entry's path).
   HANDLE(WINAPI* findFirstFile)(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
   BOOL(WINAPI* findNextFile)(HANDLE listing, LPWIN32_FIND_DATAW data);
@@ -42,6 +43,24 @@ struct WalkerPlatform {
 };
 
 // The table in use; tests change entries and put the real ones back.
-WalkerPlatform& WalkerCalls();
+FileSystemPlatform& FileSystemCalls();
 // The system's own functions.
-const WalkerPlatform& RealWalkerCalls();
+const FileSystemPlatform& RealFileSystemCalls();
+
+// Owners of what the table opens, closed through the table in use. Null
+// and INVALID_HANDLE_VALUE alike mean "none": openAt leaves the one,
+// createFile the other.
+struct SeamFileTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) {
+    if (h) FileSystemCalls().closeHandle(h);
+  }
+};
+struct SeamFindTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FileSystemCalls().findClose(h); }
+};
+using SeamFile = UniqueResource<SeamFileTraits>;
+using SeamFind = UniqueResource<SeamFindTraits>;

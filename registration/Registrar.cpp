@@ -1,4 +1,4 @@
-#include "server/Registrar.h"
+#include "registration/Registrar.h"
 
 #include "base/Text.h"
 

@@ -1,17 +1,16 @@
 // The installer's registry rows, made from registration scripts the way the
 // build makes them from the module's own.
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "installer/RegistryRows.h"
+#include "installer/host/BuildTool.h"
+#include "registration/ClassIds.h"
+#include "registration/ScriptVariables.h"
 
 namespace {
-
-constexpr char kClassId[] = "{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}";
-constexpr char kCommandId[] = "{549D3B83-64E9-4B7E-9F70-D764B10A48A4}";
 
 struct Rows {
   Result result = kResultFail;
@@ -22,20 +21,17 @@ struct Rows {
 Rows Convert(const std::string& script, const char* fileId = "File") {
   Rows rows;
   std::vector<ScriptBlock> blocks;
-  EXPECT_EQ(kResultOk, ParseRegistrationScript(script.data(), script.size(), InstallerScriptVariables(kClassId, kCommandId),
+  EXPECT_EQ(kResultOk, ParseRegistrationScript(script.data(), script.size(), ScriptVariables(kModuleMarker),
                                                blocks))
       << script;
   rows.result = WriteRegistryRows(blocks, fileId, "", rows.xml, rows.skipped);
   return rows;
 }
 
-// The script this test program carries, the module's own.
+// The module's own script, as its resource script takes it in.
 std::string ModuleScript() {
-  const HMODULE self = ::GetModuleHandleA(nullptr);
-  const HRSRC info = ::FindResourceA(self, MAKEINTRESOURCEA(101), "REGISTRY");
-  if (!info) return std::string();
-  const char* text = static_cast<const char*>(::LockResource(::LoadResource(self, info)));
-  return text ? std::string(text, ::SizeofResource(self, info)) : std::string();
+  std::string script;
+  return ReadWholeFile(VARNOKE_MODULE_SCRIPT, script) ? script : std::string();
 }
 
 }  // namespace
@@ -110,4 +106,19 @@ TEST(RegistryRows, PerUserRootsAreLeftOutWhereverTheyStand) {
   ASSERT_EQ(kResultOk, rows.result);
   EXPECT_EQ("<RegistryValue Root=\"HKCR\" Key=\"B\" Type=\"string\" Value=\"b\" />\n", rows.xml);
   EXPECT_EQ((std::vector<std::string>{"HKU", "HKCU"}), rows.skipped);
+}
+
+TEST(RegistryRows, TheScriptVariablesNameTheClassIdsAsTheRegistryWritesThem) {
+  EXPECT_EQ("{5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61}", ClassIdText(kShellExtClassId));
+  EXPECT_EQ("{549D3B83-64E9-4B7E-9F70-D764B10A48A4}", ClassIdText(kCommandClassId));
+  // Leading zeros of every field stay.
+  EXPECT_EQ("{0A6F3D52-7C18-4B9E-9E25-D4A1B83C6F07}", ClassIdText(kTypeLibraryId));
+  EXPECT_EQ("{00000001-0002-0003-0405-060708090A0B}", ClassIdText({1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}));
+  const std::vector<ScriptVariable> variables = ScriptVariables("C:\\V.dll");
+  std::string joined;
+  for (const ScriptVariable& variable : variables) joined += variable.name + "=" + variable.value + ";";
+  EXPECT_EQ(
+      "SHELLEXT_CLSID={5B1E7C2A-9D34-4F6E-A812-3C7D0E4B9F61};COMMAND_CLSID={549D3B83-64E9-4B7E-9F70-D764B10A48A4};"
+      "Module=C:\\V.dll;Module_Raw=C:\\V.dll;APPID=;",
+      joined);
 }
