@@ -9,11 +9,10 @@
 #include "base/HelpPopup.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
 
 namespace {
-
-constexpr const char* kUnit = kUnitShellExt;
 
 HelpPopupFunction helpPopup = ShowHelpPopup;
 
@@ -172,7 +171,7 @@ bool ConfigPage::ReadControlText(int id, std::string& text) const {
   // characters), so a shorter read is normal; only a read that fails
   // outright has lost text.
   if (read == 0 && length > 0 && ::GetLastError() != ERROR_SUCCESS) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return false;
   }
   return true;

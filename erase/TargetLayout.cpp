@@ -4,8 +4,6 @@
 
 #include "erase/ErasePlatform.h"
 
-static constexpr const char* kUnit = kUnitErase;
-
 namespace {
 
 // Not in every SDK's headers: a volume whose files can share clusters
@@ -27,7 +25,7 @@ bool VolumeWritesElsewhere(HANDLE file) {
   DWORD flags = 0;
   if (EraseCalls().getVolumeInformationByHandle(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
     return (flags & kWritesElsewhere) != 0;
-  if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) TRACE_FAILURE(LastFailure());
+  if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) TRACE_LAST_FAILURE();
   return false;
 }
 
@@ -36,7 +34,7 @@ Result Decompress(HANDLE file) {
   DWORD returned = 0;
   if (!EraseCalls().deviceIoControl(file, FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned,
                                     nullptr))
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   return kResultOk;
 }
 
@@ -51,7 +49,7 @@ Result AllocatedRanges(HANDLE file, uint64_t size, std::vector<Extent>* ranges) 
     DWORD returned = 0;
     const BOOL complete = EraseCalls().deviceIoControl(file, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof(query),
                                                        found, sizeof(found), &returned, nullptr);
-    if (!complete && ::GetLastError() != ERROR_MORE_DATA) return TRACE_FAILURE(LastFailure());
+    RETURN_LAST_ERROR_IF(!complete && ::GetLastError() != ERROR_MORE_DATA);
     const DWORD count = returned / sizeof(found[0]);
     for (DWORD i = 0; i < count && i < sizeof(found) / sizeof(found[0]); ++i)
       ranges->push_back({static_cast<uint64_t>(found[i].FileOffset.QuadPart),
@@ -74,12 +72,12 @@ VolumeUnits ReadVolumeUnits(const wchar_t* path) {
   // A volume root is at most as long as the path that lies on it.
   std::vector<wchar_t> root(static_cast<size_t>(lstrlenW(path)) + 2);
   if (!calls.getVolumePathName(path, root.data(), static_cast<DWORD>(root.size()))) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return units;
   }
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
   if (!calls.getDiskFreeSpace(root.data(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return units;
   }
   // Both are powers of two on every file system; a product that does not

@@ -4,12 +4,11 @@
 
 #include "menu/FolderMenu.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Handles.h"
 #include "base/Module.h"
 
 namespace {
-
-constexpr const char* kUnit = kUnitShellExt;
 
 // The metrics as they were before the padded border width was added: the
 // form every version of the system fills.
@@ -56,17 +55,17 @@ int MeasureMenuItem(MEASUREITEMSTRUCT* request) {
   NONCLIENTMETRICSA metrics = {};
   metrics.cbSize = kNonClientMetricsSize;
   if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return 0;
   }
   UniqueFont font(::CreateFontIndirectA(&metrics.lfMenuFont));
   if (!font) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return 0;
   }
   WindowDC screen(nullptr);
   if (!screen) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return 0;
   }
   SIZE extent = {};
@@ -97,7 +96,7 @@ int DrawMenuItem(const DRAWITEMSTRUCT* request) {
   const uint32_t id = ChooseBitmap(*record, highlighted, grayed) & 0xFFFF;
   UniqueBitmap bitmap(::LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)));
   if (!bitmap) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return 0;
   }
   BITMAP info = {};
@@ -129,7 +128,7 @@ int DrawMenuItem(const DRAWITEMSTRUCT* request) {
 void DrawTransparentBitmap(HDC target, HBITMAP bitmap, int x, int y, COLORREF key) {
   BITMAP info = {};
   if (!::GetObjectA(bitmap, sizeof(info), &info)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return;
   }
   const int width = info.bmWidth;
@@ -145,7 +144,7 @@ void DrawTransparentBitmap(HDC target, HBITMAP bitmap, int x, int y, COLORREF ke
   UniqueBitmap workBits(::CreateCompatibleBitmap(target, width, height));
   UniqueBitmap saveBits(::CreateCompatibleBitmap(target, width, height));
   if (!source || !inverseMask || !mask || !work || !save || !inverseMaskBits || !maskBits || !workBits || !saveBits) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return;
   }
   // Scopes close before the bitmaps and device contexts above are deleted.

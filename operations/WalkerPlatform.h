@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-#include "erase/LinkEntry.h"
-
 struct WalkerPlatform {
   // Opens a listing of `pattern` ("<folder>\*" or one entry's path).
   HANDLE(WINAPI* findFirstFile)(LPCWSTR pattern, LPWIN32_FIND_DATAW data);

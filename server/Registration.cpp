@@ -14,8 +14,6 @@
 
 namespace {
 
-static constexpr const char* kUnit = kUnitShellExt;
-
 constexpr WORD kScriptResourceId = 101;
 constexpr DWORD kModulePathChars = MAX_PATH;
 // Key names hold at most 255 characters, each at most two bytes in a
@@ -35,10 +33,10 @@ Result ClassIdText(const CLSID& clsid, std::string& text) {
   if (::StringFromGUID2(clsid, wide, ARRAYSIZE(wide)) == 0) return TRACE_FAILURE(kResultFail);
   const UINT codePage = ConversionCodePage();
   const int bytes = ::WideCharToMultiByte(codePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(bytes <= 0);
   text.assign(static_cast<size_t>(bytes), '\0');
   if (::WideCharToMultiByte(codePage, 0, wide, -1, &text[0], bytes, nullptr, nullptr) <= 0)
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   text.resize(static_cast<size_t>(bytes) - 1);
   return kResultOk;
 }
@@ -47,7 +45,7 @@ Result ModulePath(std::string& path) {
   char buffer[kModulePathChars];
   ::SetLastError(0);
   const DWORD length = platform.getModuleFileName(ModuleInstance(), buffer, kModulePathChars);
-  if (length == 0) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(length == 0);
   // A full buffer means the path was cut short.
   if (length >= kModulePathChars) return TRACE_FAILURE(ResultFromError(ERROR_INSUFFICIENT_BUFFER));
   path.assign(buffer, length);
@@ -71,12 +69,12 @@ Result BuildVariables(std::vector<ScriptVariable>& variables) {
 Result LoadScript(const char*& text, size_t& length) {
   const HMODULE module = ModuleInstance();
   const HRSRC info = platform.findResource(module, MAKEINTRESOURCEA(kScriptResourceId), "REGISTRY");
-  if (!info) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!info);
   const HGLOBAL data = ::LoadResource(module, info);
-  if (!data) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!data);
   const DWORD size = ::SizeofResource(module, info);
   const void* bytes = ::LockResource(data);
-  if (size == 0 || !bytes) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(size == 0 || !bytes);
   text = static_cast<const char*>(bytes);
   length = size;
   return kResultOk;
