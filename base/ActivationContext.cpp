@@ -2,6 +2,7 @@
 
 #include "base/ScopeExit.h"
 #include "base/Module.h"
+#include "base/ProcEntry.h"
 
 namespace {
 
@@ -22,13 +23,8 @@ struct ContextState {
 
 ContextState state;
 
-template <typename F>
-F Kernel32Proc(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
-}
-
 HANDLE FindModuleContext() {
-  auto query = Kernel32Proc<QueryActCtxWFn>("QueryActCtxW");
+  auto query = Kernel32Entry<QueryActCtxWFn>("QueryActCtxW");
   if (query) {
     ACTIVATION_CONTEXT_BASIC_INFORMATION info = {};
     if (query(QUERY_ACTCTX_FLAG_ACTCTX_IS_ADDRESS | QUERY_ACTCTX_FLAG_NO_ADDREF,
@@ -37,7 +33,7 @@ HANDLE FindModuleContext() {
         info.hActCtx)
       return info.hActCtx;
   }
-  auto create = Kernel32Proc<CreateActCtxWFn>("CreateActCtxW");
+  auto create = Kernel32Entry<CreateActCtxWFn>("CreateActCtxW");
   if (!create) return nullptr;
   wchar_t path[MAX_PATH + 1] = {};
   if (!::GetModuleFileNameW(ModuleInstance(), path, MAX_PATH)) return nullptr;
@@ -55,8 +51,8 @@ HANDLE FindModuleContext() {
 void Initialise() {
   ModuleLockScope lock;
   if (state.initialised) return;
-  state.activate = Kernel32Proc<ActivateActCtxFn>("ActivateActCtx");
-  state.deactivate = Kernel32Proc<DeactivateActCtxFn>("DeactivateActCtx");
+  state.activate = Kernel32Entry<ActivateActCtxFn>("ActivateActCtx");
+  state.deactivate = Kernel32Entry<DeactivateActCtxFn>("DeactivateActCtx");
   if (!state.activate || !state.deactivate)
     state.unsupported = true;
   else

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitDeleteDlg;
-
 const DriveMediaPlatform kRealCalls = {::GetVolumePathNameW, ::GetVolumeNameForVolumeMountPointW, ::CreateFileW,
                                        ::DeviceIoControl};
 DriveMediaPlatform calls = kRealCalls;
@@ -33,7 +31,7 @@ std::wstring VolumePathOf(const std::wstring& folder) {
   // separator added at most; a substituted drive may name a longer one.
   std::wstring volume(std::max<size_t>(folder.size() + 2, MAX_PATH + 1), L'\0');
   if (!calls.getVolumePathName(folder.c_str(), &volume[0], static_cast<DWORD>(volume.size()))) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return std::wstring();
   }
   volume.resize(wcsnlen(volume.c_str(), volume.size()));
@@ -51,7 +49,7 @@ bool QueryProperty(HANDLE device, STORAGE_PROPERTY_ID property, size_t fieldEnd,
   DWORD returned = 0;
   if (!calls.deviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), answer, sizeof(*answer),
                              &returned, nullptr)) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return false;
   }
   if (returned < fieldEnd || answer->Size < fieldEnd) {
@@ -80,7 +78,7 @@ std::wstring VolumeDeviceFor(const std::wstring& folder) {
   // 49 characters and the terminator).
   wchar_t name[64] = {};
   if (!calls.getVolumeNameForVolumeMountPoint(volume.c_str(), name, ARRAYSIZE(name))) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return std::wstring();
   }
   std::wstring device(name, wcsnlen(name, ARRAYSIZE(name)));
@@ -96,7 +94,7 @@ DriveMedia AskDriveMedia(const std::wstring& device) {
   UniqueFile handle(calls.createFile(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                      nullptr));
   if (!handle) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return DriveMedia::Unknown;
   }
   DEVICE_SEEK_PENALTY_DESCRIPTOR seek;

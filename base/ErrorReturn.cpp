@@ -6,8 +6,8 @@ namespace {
 std::atomic<ErrorTraceHook> traceHook{nullptr};
 }
 
-Result ErrorReturn(Result code, const char* unit, int line) {
-  if (ErrorTraceHook hook = traceHook.load()) hook(code, unit, line);
+Result ErrorReturn(Result code, const char* source, int line) {
+  if (ErrorTraceHook hook = traceHook.load()) hook(code, source, line);
   return code;
 }
 

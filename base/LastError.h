@@ -19,3 +19,11 @@ inline Result LastFailure() {
   const DWORD error = ::GetLastError();
   return error == ERROR_SUCCESS ? kResultFail : ResultFromError(error);
 }
+
+// The failure of a platform call that has just failed, traced with its code.
+#define TRACE_LAST_FAILURE() TRACE_FAILURE(LastFailure())
+// Returns the traced failure of the call that has just failed when it did.
+#define RETURN_LAST_ERROR_IF(failed)         \
+  do {                                       \
+    if (failed) return TRACE_LAST_FAILURE(); \
+  } while (0)

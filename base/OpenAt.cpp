@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "base/ProcEntry.h"
+
 namespace {
 
 using NtOpenFileCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, ULONG, ULONG);
@@ -29,14 +31,10 @@ constexpr FILE_INFORMATION_CLASS kFileRenameInformation = static_cast<FILE_INFOR
 NtCalls LookUp() {
   NtCalls found;
   const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  if (!ntdll) return found;
-  found.openFile = reinterpret_cast<NtOpenFileCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtOpenFile")));
-  found.queryFile =
-      reinterpret_cast<NtQueryCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationFile")));
-  found.setFile =
-      reinterpret_cast<NtSetCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtSetInformationFile")));
-  found.statusToError =
-      reinterpret_cast<StatusToErrorCall>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+  found.openFile = ProcEntry<NtOpenFileCall>(ntdll, "NtOpenFile");
+  found.queryFile = ProcEntry<NtQueryCall>(ntdll, "NtQueryInformationFile");
+  found.setFile = ProcEntry<NtSetCall>(ntdll, "NtSetInformationFile");
+  found.statusToError = ProcEntry<StatusToErrorCall>(ntdll, "RtlNtStatusToDosError");
   return found;
 }
 

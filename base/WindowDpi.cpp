@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
 
 // The metrics as they were before the padded border width was added: the
 // form every version of the system fills.

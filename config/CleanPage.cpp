@@ -1,7 +1,7 @@
 #include "config/CleanPage.h"
 
 #include "resources/ResourceIds.h"
-#include "config/MaskHistory.h"
+#include "settings/CleanMasks.h"
 #include "base/ActivationContext.h"
 #include "base/Module.h"
 #include "settings/Settings.h"

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
-
 HelpPopupFunction helpPopup = ShowHelpPopup;
 
 }  // namespace
@@ -184,7 +182,7 @@ bool ConfigPage::ReadControlText(int id, std::string& text) const {
   // characters), so a shorter read is normal; only a read that fails
   // outright has lost text.
   if (read == 0 && length > 0 && ::GetLastError() != ERROR_SUCCESS) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return false;
   }
   return true;

@@ -8,13 +8,14 @@
 #include "resources/ResourceIds.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
 #include "base/WindowDpi.h"
+#include "base/ProcEntry.h"
 #include "settings/SettingsStore.h"
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
 constexpr const char kSheetProperty[] = "Varnoke.ConfigSheet";
 
 using PropertySheetFunction = INT_PTR(WINAPI*)(const PROPSHEETHEADERA*);
@@ -27,11 +28,6 @@ struct CommonControls {
   DestroyPageFunction destroyPage = nullptr;
 };
 
-template <typename F>
-F Entry(HMODULE library, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
-
 // Looked up by name at first use, with the module's context active so that
 // the name leads to version 6; a failed look-up is tried again next time.
 const CommonControls* CommonControlsEntries() {
@@ -40,20 +36,20 @@ const CommonControls* CommonControlsEntries() {
   if (entries.propertySheet) return &entries;
   ActivationScope context;
   if (context.Failed()) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return nullptr;
   }
   UniqueLibrary library(::LoadLibraryA("Comctl32.dll"));
   if (!library) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return nullptr;
   }
   CommonControls found;
-  found.propertySheet = Entry<PropertySheetFunction>(library.get(), "PropertySheetA");
-  found.createPage = Entry<CreatePageFunction>(library.get(), "CreatePropertySheetPageA");
-  found.destroyPage = Entry<DestroyPageFunction>(library.get(), "DestroyPropertySheetPage");
+  found.propertySheet = ProcEntry<PropertySheetFunction>(library.get(), "PropertySheetA");
+  found.createPage = ProcEntry<CreatePageFunction>(library.get(), "CreatePropertySheetPageA");
+  found.destroyPage = ProcEntry<DestroyPageFunction>(library.get(), "DestroyPropertySheetPage");
   if (!found.propertySheet || !found.createPage || !found.destroyPage) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return nullptr;
   }
   // The addresses are kept for the module's life, so the library must stay
@@ -61,7 +57,7 @@ const CommonControls* CommonControlsEntries() {
   HMODULE pinned = nullptr;
   if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                             reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(found.propertySheet)), &pinned)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return nullptr;
   }
   entries = found;
@@ -119,14 +115,14 @@ void ConfigSheet::AddPage(ConfigPage& page, UINT dpi) {
   {
     ActivationScope context;
     if (context.Failed()) {
-      TRACE_FAILURE(ResultFromError(::GetLastError()));
+      TRACE_LAST_FAILURE();
       return;
     }
     handle = controls->createPage(&descriptor);
   }
   // A page that cannot be made is left out; the others still work.
   if (!handle) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return;
   }
   try {
@@ -157,7 +153,7 @@ int ConfigSheet::RunModal(HWND owner) {
   {
     ActivationScope context;
     if (context.Failed()) {
-      TRACE_FAILURE(ResultFromError(::GetLastError()));
+      TRACE_LAST_FAILURE();
     } else {
       result = controls->propertySheet(&header_);
       ran = true;
@@ -185,14 +181,14 @@ int CALLBACK ConfigSheet::SheetCallback(HWND window, UINT message, LPARAM) {
 
 void ConfigSheet::Subclass(HWND window) {
   if (!::SetPropA(window, kSheetProperty, this)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return;
   }
   ::SetLastError(0);
   previous_ = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ConfigSheet::SheetProc)));
   if (!previous_) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     ::RemovePropA(window, kSheetProperty);
     return;
   }
@@ -307,7 +303,7 @@ void ConfigSheet::Centre() {
       owner && ::IsWindowVisible(owner) && !(::GetWindowLongA(owner, GWL_STYLE) & WS_MINIMIZE);
   RECT work = {};
   if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return;
   }
   RECT reference = work;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
-
 // The drive of the user's own files stands for the drives they erase on.
 bool ProfileOnSolidStateDrive() {
   UniqueCoTaskMem path;
@@ -54,7 +52,7 @@ void DeletePage::OnInitDialog() {
   SetCheckBox(IDC_ERASE_VERIFY, verify_);
   if (ProfileOnSolidStateDrive()) {
     if (!::SetDlgItemTextA(window(), IDC_SOLID_STATE_NOTE, LoadModuleString(IDS_SOLID_STATE_NOTE).c_str()))
-      TRACE_FAILURE(LastFailure());
+      TRACE_LAST_FAILURE();
     ::ShowWindow(Control(IDC_SOLID_STATE_NOTE), SW_SHOW);
   }
 }

@@ -9,11 +9,11 @@
 #include "config/AnchorColor.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
 constexpr const char kLabelProperty[] = "Varnoke.HyperLinkLabel";
 constexpr const char kBrowserSettingsKey[] = "Software\\Microsoft\\Internet Explorer\\Settings";
 constexpr UINT kToolId = 1;
@@ -45,14 +45,14 @@ HyperLinkLabel::~HyperLinkLabel() { Detach(); }
 bool HyperLinkLabel::Attach(HWND control) {
   if (!control || window_) return false;
   if (!::SetPropA(control, kLabelProperty, this)) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return false;
   }
   ::SetLastError(0);
   previous_ = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HyperLinkLabel::WindowProc)));
   if (!previous_) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     ::RemovePropA(control, kLabelProperty);
     return false;
   }
@@ -79,7 +79,7 @@ void HyperLinkLabel::Initialise() {
 
   handCursor_.reset(::CreateCursor(ModuleInstance(), kHandCursorHotX, kHandCursorHotY, 32, 32, kHandCursorAnd,
                                    kHandCursorXor));
-  if (!handCursor_) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (!handCursor_) TRACE_LAST_FAILURE();
 
   normalFont_ = reinterpret_cast<HFONT>(::SendMessageA(::GetParent(window_), WM_GETFONT, 0, 0));
   if (!normalFont_) normalFont_ = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));

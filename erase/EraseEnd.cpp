@@ -6,8 +6,6 @@
 #include "erase/RandomName.h"
 #include "base/OpenAt.h"
 
-static constexpr const char* kUnit = kUnitErase;
-
 namespace {
 
 // An entry or folder handle of the end's own, closed through the seam.
@@ -65,7 +63,7 @@ Result SetErasedTimes(HANDLE file) {
   basic.ChangeTime.QuadPart = kErasedFileTime;
   // Attributes 0: left as they are.
   if (!EraseCalls().setFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)))
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   return kResultOk;
 }
 
@@ -82,7 +80,7 @@ PathPlace::PathPlace(const wchar_t* path) {
   EndHandle folder;
   *folder.put() = EraseCalls().openFolder(folderPath.c_str());
   if (folder.get() == INVALID_HANDLE_VALUE) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return;
   }
   const uint32_t nameLength = static_cast<uint32_t>(length - start);
@@ -107,7 +105,7 @@ Result ScrambledName::Scramble(HANDLE entry) {
     return kResultOk;
   }
   uint8_t seed[kRandomNameSeedBytes];
-  if (!calls.genRandom(seed, sizeof(seed))) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!calls.genRandom(seed, sizeof(seed)));
   RandomNames names(seed);
   ::SecureZeroMemory(seed, sizeof(seed));
   std::vector<wchar_t> next(place_.nameLength);
@@ -138,8 +136,8 @@ Result TruncateErased(HANDLE file) {
   ErasePlatform& calls = EraseCalls();
   FILE_END_OF_FILE_INFO end = {};
   if (!calls.setFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof(end)))
-    return TRACE_FAILURE(LastFailure());
-  if (!calls.flushFileBuffers(file)) return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
+  RETURN_LAST_ERROR_IF(!calls.flushFileBuffers(file));
   return kResultOk;
 }
 
@@ -151,7 +149,7 @@ Result FinishErasedFile(HANDLE file, const ErasedPlace& place) {
   FILE_DISPOSITION_INFO disposition = {TRUE};
   if (EraseCalls().setFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition)))
     return kResultOk;
-  const Result failed = TRACE_FAILURE(LastFailure());
+  const Result failed = TRACE_LAST_FAILURE();
   name.Restore(file);
   return failed;
 }

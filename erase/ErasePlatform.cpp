@@ -3,6 +3,7 @@
 #include <ntsecapi.h>
 
 #include "base/OpenAt.h"
+#include "base/ProcEntry.h"
 
 namespace {
 
@@ -13,20 +14,15 @@ using FindFirstStreamFn = HANDLE(WINAPI*)(LPCWSTR, STREAM_INFO_LEVELS, LPVOID, D
 using FindNextStreamFn = BOOL(WINAPI*)(HANDLE, LPVOID);
 using VolumeByHandleFn = BOOL(WINAPI*)(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
 
-template <typename F>
-F Kernel32Proc(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
-}
-
 HANDLE WINAPI FindFirstStream(LPCWSTR path, STREAM_INFO_LEVELS level, LPVOID data, DWORD flags) {
-  static const FindFirstStreamFn call = Kernel32Proc<FindFirstStreamFn>("FindFirstStreamW");
+  static const FindFirstStreamFn call = Kernel32Entry<FindFirstStreamFn>("FindFirstStreamW");
   if (call) return call(path, level, data, flags);
   ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return INVALID_HANDLE_VALUE;
 }
 
 BOOL WINAPI FindNextStream(HANDLE listing, LPVOID data) {
-  static const FindNextStreamFn call = Kernel32Proc<FindNextStreamFn>("FindNextStreamW");
+  static const FindNextStreamFn call = Kernel32Entry<FindNextStreamFn>("FindNextStreamW");
   if (call) return call(listing, data);
   ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return FALSE;
@@ -35,7 +31,7 @@ BOOL WINAPI FindNextStream(HANDLE listing, LPVOID data) {
 // Vista and later; before, the volume's flags are not known by handle.
 BOOL WINAPI GetVolumeInformationByHandle(HANDLE file, LPWSTR name, DWORD nameLength, LPDWORD serial,
                                          LPDWORD componentLength, LPDWORD flags, LPWSTR system, DWORD systemLength) {
-  static const VolumeByHandleFn call = Kernel32Proc<VolumeByHandleFn>("GetVolumeInformationByHandleW");
+  static const VolumeByHandleFn call = Kernel32Entry<VolumeByHandleFn>("GetVolumeInformationByHandleW");
   if (call) return call(file, name, nameLength, serial, componentLength, flags, system, systemLength);
   ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return FALSE;

@@ -9,11 +9,9 @@
 
 #include "erase/EraseEnd.h"
 #include "erase/ErasePlatform.h"
-#include "erase/LinkEntry.h"
+#include "base/LinkEntry.h"
 #include "erase/PassFiller.h"
 #include "erase/TargetLayout.h"
-
-static constexpr const char* kUnit = kUnitErase;
 
 namespace {
 
@@ -102,7 +100,7 @@ Result MoveTo(HANDLE file, uint64_t offset) {
   if (EraseCalls().setFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
           INVALID_SET_FILE_POINTER &&
       ::GetLastError() != ERROR_SUCCESS)
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   return kResultOk;
 }
 
@@ -111,16 +109,16 @@ Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
   LONG high = 0;
   ::SetLastError(ERROR_SUCCESS);
   const DWORD low = calls.setFilePointer(file, 0, &high, FILE_CURRENT);
-  if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != ERROR_SUCCESS) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(low == INVALID_SET_FILE_POINTER && ::GetLastError() != ERROR_SUCCESS);
   const DWORD offsetHigh = static_cast<DWORD>(high);
-  if (!calls.lockFile(file, low, offsetHigh, length, 0)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!calls.lockFile(file, low, offsetHigh, length, 0));
   DWORD written = 0;
-  if (!calls.writeFile(file, data, length, &written, nullptr)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!calls.writeFile(file, data, length, &written, nullptr));
   // A short write would leave old bytes in place under a reported success.
   if (written != length) return TRACE_FAILURE(ResultFromError(ERROR_WRITE_FAULT));
-  if (!calls.unlockFile(file, low, offsetHigh, length, 0)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!calls.unlockFile(file, low, offsetHigh, length, 0));
   // Each chunk is on the device before the next one is produced.
-  if (!calls.flushFileBuffers(file)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!calls.flushFileBuffers(file));
   return kResultOk;
 }
 
@@ -131,7 +129,7 @@ Result WriteChunk(HANDLE file, const uint8_t* data, DWORD length) {
 Result VerifyChunk(HANDLE file, uint64_t offset, const uint8_t* written, uint8_t* readBack, DWORD length) {
   RETURN_IF_FAILED(MoveTo(file, offset));
   DWORD read = 0;
-  if (!EraseCalls().readFile(file, readBack, length, &read, nullptr)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!EraseCalls().readFile(file, readBack, length, &read, nullptr));
   if (read != length || std::memcmp(written, readBack, length) != 0) return TRACE_FAILURE(kResultReadBackDiffers);
   return kResultOk;
 }
@@ -168,7 +166,7 @@ Result WriteExtent(const Target& target, const Extent& extent, const PassWork& w
 // its size, on every way out of the pass.
 Result CutBack(const Target& target) {
   RETURN_IF_FAILED(MoveTo(target.file.get(), target.size));
-  if (!EraseCalls().setEndOfFile(target.file.get())) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!EraseCalls().setEndOfFile(target.file.get()));
   return kResultOk;
 }
 
@@ -195,23 +193,6 @@ DWORD LastErrorOf(Result code) {
   return facility == 7 ? static_cast<DWORD>(code) & 0xFFFF : 0xFFFFFFFF;
 }
 
-// The entry's attributes and reparse tag, from a listing of the entry itself
-// (the tag is not in the attributes), or from its attributes alone.
-void LookAt(const wchar_t* path, DWORD* attributes, DWORD* reparseTag) {
-  ErasePlatform& calls = EraseCalls();
-  WIN32_FIND_DATAW entry;
-  entry.dwReserved0 = 0;
-  const HANDLE listing = calls.findFirstFile(path, &entry);
-  if (listing != INVALID_HANDLE_VALUE) {
-    calls.findClose(listing);
-    *attributes = entry.dwFileAttributes;
-    *reparseTag = entry.dwReserved0;
-  } else {
-    *attributes = calls.getFileAttributes(path);
-    *reparseTag = 0;
-  }
-}
-
 // Answers of a stream listing that mean the file has no named streams to
 // find: none at all, or a file system (FAT, some shares) or system that
 // keeps none.
@@ -233,7 +214,7 @@ Result ListNamedStreams(const wchar_t* path, std::vector<StreamName>* names) {
   ListingOwner listing(calls.findFirstStream(path, FindStreamInfoStandard, &stream, 0));
   if (listing.get() == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
-    return NoStreamsToList(error) ? kResultOk : TRACE_FAILURE(LastFailure());
+    return NoStreamsToList(error) ? kResultOk : TRACE_LAST_FAILURE();
   }
   do {
     // The file's own data, "::$DATA", is the main target.
@@ -241,7 +222,7 @@ Result ListNamedStreams(const wchar_t* path, std::vector<StreamName>* names) {
     names->emplace_back();
     lstrcpynW(names->back().text, stream.cStreamName, sizeof(StreamName::text) / sizeof(wchar_t));
   } while (calls.findNextStream(listing.get(), &stream));
-  if (::GetLastError() != ERROR_HANDLE_EOF) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(::GetLastError() != ERROR_HANDLE_EOF);
   return kResultOk;
 }
 
@@ -260,7 +241,7 @@ Result OpenTarget(const wchar_t* path, DWORD flags, Target* target) {
   // removes it through this handle.
   target->file = FileOwner(calls.createFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL | flags, nullptr));
-  if (target->file.get() == INVALID_HANDLE_VALUE) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(target->file.get() == INVALID_HANDLE_VALUE);
   return kResultOk;
 }
 
@@ -268,7 +249,7 @@ Result ReadSize(Target* target) {
   DWORD high = 0;
   ::SetLastError(ERROR_SUCCESS);
   const DWORD low = EraseCalls().getFileSize(target->file.get(), &high);
-  if (low == INVALID_FILE_SIZE && ::GetLastError() != ERROR_SUCCESS) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(low == INVALID_FILE_SIZE && ::GetLastError() != ERROR_SUCCESS);
   target->size = (static_cast<uint64_t>(high) << 32) | low;
   return kResultOk;
 }
@@ -283,7 +264,7 @@ Result ReadSize(Target* target) {
 // *attributes: the file's, as its handle reports them.
 Result CheckSingleName(const Target& file, const FileIdentity* listed, DWORD* attributes) {
   BY_HANDLE_FILE_INFORMATION information;
-  if (!EraseCalls().getFileInformationByHandle(file.file.get(), &information)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!EraseCalls().getFileInformationByHandle(file.file.get(), &information));
   const FileIdentity identity{information.dwVolumeSerialNumber,
                               (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
   if (listed && identity != *listed) return TRACE_FAILURE(ResultFromError(ERROR_FILE_INVALID));
@@ -388,7 +369,7 @@ Result Overwrite(const wchar_t* path, DWORD openFlags, const FileIdentity* liste
 // Deletes the name; what the erasure did is `outcome` when that succeeds.
 int32_t DeleteName(const wchar_t* path, EraseOutcome outcome) {
   if (EraseCalls().deleteFile(path)) return outcome;
-  TRACE_FAILURE(ResultFromError(::GetLastError()));
+  TRACE_LAST_FAILURE();
   return EraseFailed;
 }
 
@@ -403,11 +384,11 @@ EraseOutcome OutcomeOf(Result result) {
 // is left for the caller to remove by its name.
 int32_t EraseOnly(const wchar_t* path, const FileIdentity* listed, const ErasedPlace& place,
                   const EraseRequest& request) {
-  DWORD attributes, reparseTag;
-  LookAt(path, &attributes, &reparseTag);
+  const EntryLook look = LookAtEntry(EraseCalls(), path);
+  const DWORD attributes = look.attributes;
   // A link: what it points to lies outside what was chosen for erasure.
   // Remove the link alone.
-  if (IsLinkEntryData(attributes, reparseTag)) return EraseNameOnly;
+  if (look.IsLink()) return EraseNameOnly;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     // Windows refuses to open a read-only file for writing; Wine run by root
     // would let it through. The user's protection holds on both.

@@ -2,12 +2,10 @@
 
 #include <cstring>
 
-static constexpr const char* kUnit = kUnitErase;
-
 Result PassFiller::SetUp(const ErasePass& pass) {
   TearDown();
   if (pass.kind == PassKind::Pattern && (pass.patternLength == 0 || pass.patternLength > sizeof(pass.pattern)))
-    return TRACE_FAILURE(static_cast<Result>(0x80070057));  // E_INVALIDARG
+    return TRACE_FAILURE(kResultInvalidArgument);
   kind_ = pass.kind;
   pattern_ = pass.kind == PassKind::Pattern ? pass.pattern : nullptr;
   patternLength_ = pass.kind == PassKind::Pattern ? pass.patternLength : 0;

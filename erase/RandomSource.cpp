@@ -5,8 +5,6 @@
 #include "erase/ChaCha20.h"
 #include "erase/ErasePlatform.h"
 
-static constexpr const char* kUnit = kUnitErase;
-
 namespace {
 
 constexpr char kHardwareProvider[] = "Intel Hardware Cryptographic Service Provider";
@@ -28,13 +26,13 @@ Result RandomSource::Acquire() {
     // The user's default key container does not exist yet.
     if (!calls.cryptAcquireContext(&provider_, nullptr, MS_DEF_PROV_A, PROV_RSA_FULL, CRYPT_NEWKEYSET)) {
       provider_ = 0;
-      return TRACE_FAILURE(LastFailure());
+      return TRACE_LAST_FAILURE();
     }
   }
   digestRead_ = false;
   if (!calls.cryptCreateHash(provider_, CALG_MD5, 0, 0, &hash_)) {
     hash_ = 0;
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   }
   return kResultOk;
 }
@@ -44,7 +42,7 @@ void RandomSource::HashSamples() {
   auto hash = [&](const void* data, DWORD length) {
     // Once the digest has been read the object takes no more data; the
     // provider's own state and the buffer carry the seed from then on.
-    if (!calls.cryptHashData(hash_, static_cast<const BYTE*>(data), length, 0)) TRACE_FAILURE(LastFailure());
+    if (!calls.cryptHashData(hash_, static_cast<const BYTE*>(data), length, 0)) TRACE_LAST_FAILURE();
   };
   POINT point;
   if (calls.getCursorPos(&point)) hash(&point, sizeof(point));
@@ -69,14 +67,14 @@ Result RandomSource::Fill(uint8_t* buffer, uint32_t n) {
   // then the start of the buffer's previous content.
   BYTE seed[kSeedBytes] = {};
   DWORD digestSize = kDigestBytes;
-  if (!calls.cryptGetHashParam(hash_, HP_HASHVAL, seed, &digestSize, 0)) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!calls.cryptGetHashParam(hash_, HP_HASHVAL, seed, &digestSize, 0));
   if (digestSize == 0 || digestSize > kDigestBytes) return TRACE_FAILURE(kResultFail);
   digestRead_ = true;
   const uint32_t carried = n < kSeedBytes - kDigestBytes ? n : kSeedBytes - kDigestBytes;
   std::memcpy(seed + kDigestBytes, buffer, carried);
   if (!calls.cryptGenRandom(provider_, sizeof(seed), seed)) {
     SecureZeroMemory(seed, sizeof(seed));
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   }
   // Exclusive-or rather than overwrite: the previous content stays an input
   // of every byte, and a uniform key stream keeps the result uniform.
@@ -88,12 +86,12 @@ Result RandomSource::Fill(uint8_t* buffer, uint32_t n) {
 Result RandomSource::Release() {
   ErasePlatform& calls = EraseCalls();
   if (hash_ != 0) {
-    if (!calls.cryptDestroyHash(hash_)) return TRACE_FAILURE(LastFailure());
+    RETURN_LAST_ERROR_IF(!calls.cryptDestroyHash(hash_));
     hash_ = 0;
     digestRead_ = false;
   }
   if (provider_ != 0) {
-    if (!calls.cryptReleaseContext(provider_, 0)) return TRACE_FAILURE(LastFailure());
+    RETURN_LAST_ERROR_IF(!calls.cryptReleaseContext(provider_, 0));
     provider_ = 0;
   }
   return kResultOk;

@@ -4,8 +4,6 @@
 
 #include "erase/ErasePlatform.h"
 
-static constexpr const char* kUnit = kUnitErase;
-
 namespace {
 
 // Not in every SDK's headers: a volume whose files can share clusters
@@ -25,7 +23,7 @@ Result Decompress(HANDLE file) {
   DWORD returned = 0;
   if (!EraseCalls().deviceIoControl(file, FSCTL_SET_COMPRESSION, &format, sizeof(format), nullptr, 0, &returned,
                                     nullptr))
-    return TRACE_FAILURE(LastFailure());
+    return TRACE_LAST_FAILURE();
   return kResultOk;
 }
 
@@ -40,7 +38,7 @@ Result AllocatedRanges(HANDLE file, uint64_t size, std::vector<Extent>* ranges) 
     DWORD returned = 0;
     const BOOL complete = EraseCalls().deviceIoControl(file, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof(query),
                                                        found, sizeof(found), &returned, nullptr);
-    if (!complete && ::GetLastError() != ERROR_MORE_DATA) return TRACE_FAILURE(LastFailure());
+    RETURN_LAST_ERROR_IF(!complete && ::GetLastError() != ERROR_MORE_DATA);
     const DWORD count = returned / sizeof(found[0]);
     for (DWORD i = 0; i < count && i < sizeof(found) / sizeof(found[0]); ++i)
       ranges->push_back({static_cast<uint64_t>(found[i].FileOffset.QuadPart),

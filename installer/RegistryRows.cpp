@@ -2,8 +2,6 @@
 
 namespace {
 
-static constexpr const char* kUnit = kUnitShellExt;
-
 bool RootName(ScriptRoot root, const char*& name, bool& machineWide) {
   switch (root) {
     case ScriptRoot::ClassesRoot:

@@ -6,11 +6,10 @@
 #include "base/Handles.h"
 #include "base/LastError.h"
 #include "base/Module.h"
+#include "base/WideText.h"
 #include "menu/TerminalArguments.h"
 
 namespace {
-
-constexpr const char* kUnit = kUnitShellExt;
 
 const CommandBoxPlatform kRealCalls = {::ShellExecuteExW, ::GetFileAttributesW, ::SHGetKnownFolderPath};
 CommandBoxPlatform calls = kRealCalls;
@@ -40,7 +39,7 @@ std::wstring SystemDirectory() {
   std::wstring folder(size, L'\0');
   const UINT length = size ? ::GetSystemDirectoryW(&folder[0], size) : 0;
   if (length == 0 || length >= size) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return std::wstring();
   }
   folder.resize(length);
@@ -71,15 +70,6 @@ std::wstring ProgramFilesFolder() {
   if (!native.empty() && !::PathIsRelativeW(native.c_str())) return native;
 #endif
   return KnownFolder(FOLDERID_ProgramFiles);
-}
-
-std::wstring FromCodePage(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(ConversionCodePage(), 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) ::MultiByteToWideChar(ConversionCodePage(), 0, text.data(), size, &wide[0], length);
-  return wide;
 }
 
 }  // namespace
@@ -123,7 +113,7 @@ void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders,
   // Without a folder the interpreter would start wherever the shell happens
   // to be, so there is nothing to start.
   if (folders.empty()) {
-    TRACE_FAILURE(E_FAIL);
+    TRACE_FAILURE(kResultFail);
     return;
   }
   const uint32_t choice = InstalledInterpreter(settings.DosBoxShell);
@@ -133,7 +123,7 @@ void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders,
       choice == CommandPrompt ? CommandInterpreterPath(GetPlatformId()) : InterpreterPath(choice);
   if (interpreter.empty()) return;
   const std::wstring& folder = folders.front();
-  const std::wstring userParameters = FromCodePage(settings.DosBoxParam);
+  const std::wstring userParameters = WideFromCodePage(settings.DosBoxParam);
   // Terminal starts its shell in the folder it is told, not in its own.
   const std::wstring parameters =
       choice == WindowsTerminal ? TerminalParameters(folder, userParameters) : userParameters;
@@ -145,5 +135,5 @@ void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders,
   info.lpDirectory = folder.c_str();
   info.nShow = SW_SHOWNORMAL;
   // Failures are shown to the user by the system's own error interface.
-  if (!calls.shellExecuteEx(&info)) TRACE_FAILURE(LastFailure());
+  if (!calls.shellExecuteEx(&info)) TRACE_LAST_FAILURE();
 }

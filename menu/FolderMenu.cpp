@@ -4,10 +4,9 @@
 #include <cstring>
 
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 
 namespace {
-
-constexpr const char* kUnit = kUnitShellExt;
 
 // Items are described with the menu-item structure as it was before the
 // separate item bitmap existed, which every version of the shell accepts.
@@ -26,7 +25,7 @@ MENUITEMINFOA NewItemInfo(UINT mask, UINT type, UINT id, bool enabled) {
 // A failed insertion leaves the menu without that item; the rest of the menu
 // is still worth showing, so the failure is only traced.
 void Insert(HMENU menu, UINT position, const MENUITEMINFOA& info) {
-  if (!::InsertMenuItemA(menu, position, TRUE, &info)) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (!::InsertMenuItemA(menu, position, TRUE, &info)) TRACE_LAST_FAILURE();
 }
 
 void Append(HMENU menu, const MENUITEMINFOA& info) {

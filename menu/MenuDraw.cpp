@@ -4,6 +4,7 @@
 #include "menu/MenuBitmaps.h"
 #include "base/DisplayScale.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Handles.h"
 #include "base/LastError.h"
 #include "base/Module.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
 
 // The layout at 96 DPI; other resolutions scale it.
 constexpr int kCaptionGap = 4;

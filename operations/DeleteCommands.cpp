@@ -4,15 +4,13 @@
 #include "operations/FolderOperation.h"
 #include "operations/FolderWalker.h"
 #include "operations/PathNames.h"
-#include "operations/WideText.h"
+#include "base/WideText.h"
 #include "base/DriveMedia.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
 #include "base/Module.h"
 #include "base/Text.h"
 #include "resources/ResourceIds.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
@@ -50,14 +48,14 @@ std::wstring FoldAsFileSystem(const std::wstring& path) {
                                      nullptr, nullptr, 0);
   if (needed <= 0) {
     // Compared as spelled: an overlap then goes unseen, nothing is lost.
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return path;
   }
   std::wstring folded(static_cast<size_t>(needed), L'\0');
   const int mapped = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), length, &folded[0],
                                      needed, nullptr, nullptr, 0);
   if (mapped <= 0) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return path;
   }
   folded.resize(static_cast<size_t>(mapped));

@@ -5,8 +5,6 @@
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
 
-static constexpr const char* kUnit = kUnitDeleteDlg;
-
 namespace {
 
 // The folder a relative path starts from: the process's current folder, or
@@ -24,7 +22,7 @@ std::wstring BaseFolderFor(const std::wstring& path) {
                            : ::GetCurrentDirectoryW(size, &base[0]);
   }
   if (length == 0 || length >= size) {
-    TRACE_FAILURE(ResultFromError(LastErrorOrFailure()));
+    TRACE_LAST_FAILURE();
     return std::wstring();
   }
   base.resize(length);

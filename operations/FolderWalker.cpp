@@ -8,15 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "operations/MaskList.h"
+#include "settings/CleanMasks.h"
 #include "base/OpenAt.h"
 #include "base/FileSystemPlatform.h"
-#include "erase/LinkEntry.h"
-#include "operations/WideText.h"
+#include "base/LinkEntry.h"
+#include "base/WideText.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
+#include "base/LinkEntry.h"
 
 namespace {
 
@@ -390,23 +389,16 @@ int32_t MaskMatch(const wchar_t* name, const char* masks, int32_t include) {
   return Matches(name, WideMasks(masks), include);
 }
 
-bool IsLinkEntry(const wchar_t* path) {
-  // A listing of the entry itself reports its reparse tag; a path that
-  // cannot be listed that way (a drive's root) is judged by its attributes.
-  WIN32_FIND_DATAW entry;
-  Listing listing;
-  if (listing.Open(path, &entry)) return IsLinkEntryData(entry.dwFileAttributes, entry.dwReserved0);
-  return IsLinkEntryData(calls.getFileAttributes(path), 0);
-}
+bool IsLinkEntry(const wchar_t* path) { return LookAtEntry(calls, path).IsLink(); }
 
 int32_t RemoveLinkEntry(const wchar_t* path) {
   const DWORD attributes = calls.getFileAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return 0;
   }
   const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? calls.removeDirectory(path) : calls.deleteFile(path);
-  if (!removed) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (!removed) TRACE_LAST_FAILURE();
   return removed ? 1 : 0;
 }
 

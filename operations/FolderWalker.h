@@ -102,13 +102,6 @@ int32_t WalkFolder(const wchar_t* folder, const WalkOptions& options);
 // (masks in the user's code page, matched as PathMatchSpec matches).
 int32_t MaskMatch(const wchar_t* name, const char* masks, int32_t include);
 
-struct CleanMaskSplit {
-  std::string masks;
-  int32_t include;
-};
-// The first entry of a CleanMasks value: its mask list and sense.
-CleanMaskSplit SplitCleanMasks(const std::string& value);
-
 // The "\\?\" form of a path (see JoinedExtendedPath), which the wide file
 // calls take at any length and with every name as it is. A relative path is
 // made absolute against the current folder by joining, not by the system's

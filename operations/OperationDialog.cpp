@@ -6,7 +6,7 @@
 #include "operations/ProgressTexts.h"
 #include "operations/TaskbarProgress.h"
 #include "resources/ResourceIds.h"
-#include "operations/WideText.h"
+#include "base/WideText.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
 #include "base/Handles.h"
@@ -14,8 +14,6 @@
 #include "base/Module.h"
 #include "base/DisplayScale.h"
 #include "base/WindowDpi.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
@@ -175,7 +173,7 @@ void OperationDialog::StartWork() {
   if (!op_.worker) {
     // No worker, no end message: the run ended at once with nothing done,
     // and every selected folder is left as it was.
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     CountUnfinished(op_, static_cast<uint32_t>(op_.folders.size()));
     OnWorkDone();
   }
@@ -304,7 +302,7 @@ void OperationDialog::FitText() {
   const HWND text = ::GetDlgItem(window_, IDC_TEXT);
   RECT box = {};
   if (!::GetWindowRect(text, &box)) {
-    TRACE_FAILURE(LastFailure());
+    TRACE_LAST_FAILURE();
     return;
   }
   RECT needed = {0, 0, box.right - box.left, 0};
@@ -366,7 +364,7 @@ INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {
     result = ::DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(IDD_OPERATION), owner, &OperationDialog::Proc, 0);
     if (!dialog.bound()) TakeCreateWindowObject();
   }
-  if (result == -1) TRACE_FAILURE(ResultFromError(::GetLastError()));
+  if (result == -1) TRACE_LAST_FAILURE();
   if (operation.worker) {
     // Normally the worker has ended here. Should the window have gone away
     // under a running worker (its owner destroyed), the operation still lives

@@ -6,13 +6,11 @@
 #include "operations/FolderWalker.h"
 #include "operations/RecyclePath.h"
 #include "base/FileSystemPlatform.h"
-#include "operations/WideText.h"
+#include "base/WideText.h"
 #include "base/ErrorReturn.h"
 #include "base/LastError.h"
 #include "base/Text.h"
 #include "resources/ResourceIds.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
@@ -20,7 +18,7 @@ namespace {
 // that still holds what could not be recycled stays, and counts as an error.
 bool Recycle(const wchar_t* path, bool folder, Result* code) {
   if (folder && !IsEmptyFolder(path)) {
-    *code = ResultFromError(::GetLastError());
+    *code = LastFailure();
     return false;
   }
   if (RecyclePath(path)) return true;
@@ -109,7 +107,7 @@ bool RemoveEntry(FolderOperation& operation, const wchar_t* path, int32_t kind, 
     removed = calls.removeDirectory(path);
   else
     removed = calls.deleteFile(path);
-  if (!removed) *code = ResultFromError(LastErrorOrFailure());
+  if (!removed) *code = LastFailure();
   return removed != FALSE;
 }
 

@@ -11,9 +11,8 @@
 #include "operations/PathNames.h"
 #include "base/FileSystemPlatform.h"
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Handles.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
@@ -28,7 +27,7 @@ const RecyclePlatform& RealRecycleCalls() { return kRealCalls; }
 int32_t RecyclePath(const wchar_t* extended) {
   // Wine's shell offers to delete for good what is not there at all.
   if (FileSystemCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return 0;
   }
   // The shell's file operation takes the paths the user knows, not the

@@ -7,8 +7,6 @@
 #include "base/FileSystemPlatform.h"
 #include "base/ErrorReturn.h"
 
-static constexpr const char* kUnit = kUnitDeleteDlg;
-
 namespace {
 
 // How often a paused worker looks whether it may go on.

@@ -2,8 +2,6 @@
 
 #include "base/ErrorReturn.h"
 
-static constexpr const char* kUnit = kUnitDeleteDlg;
-
 namespace {
 
 HRESULT CreateTaskbarList(ITaskbarList3** list) {

@@ -4,8 +4,6 @@
 
 namespace {
 
-static constexpr const char* kUnit = kUnitShellExt;
-
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameTextIgnoringCase(const std::string& a, const char* b) {

@@ -91,7 +91,7 @@ struct ObjectMap {
 
 HRESULT CreateClassObject(ObjectMapEntry& entry) {
   auto* factory = new (std::nothrow) CShellExtFactory(entry.create);
-  if (!factory) return E_OUTOFMEMORY;
+  if (!factory) return kResultOutOfMemory;
   factory->AddRef();
   entry.classObject = factory;
   return S_OK;

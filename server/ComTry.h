@@ -4,11 +4,13 @@
 
 #include <new>
 
+#include "base/ErrorReturn.h"
+
 #define COM_TRY_BEGIN try {
 #define COM_TRY_END                        \
   }                                        \
   catch (const std::bad_alloc&) {          \
-    return E_OUTOFMEMORY;                  \
+    return kResultOutOfMemory;             \
   }                                        \
   catch (...) {                            \
     return E_UNEXPECTED;                   \

@@ -18,13 +18,11 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
-
 // A copy of text the caller frees with CoTaskMemFree, as the shell expects.
 HRESULT CopyForCaller(const std::wstring& text, LPWSTR* out) {
   const size_t bytes = (text.size() + 1) * sizeof(WCHAR);
   auto* copy = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
-  if (!copy) return TRACE_FAILURE(E_OUTOFMEMORY);
+  if (!copy) return TRACE_FAILURE(kResultOutOfMemory);
   std::memcpy(copy, text.c_str(), bytes);
   *out = copy;
   return S_OK;
@@ -36,7 +34,7 @@ HRESULT ModuleStringForCaller(UINT id, LPWSTR* out) {
   // With a zero size the call gives the resource's own read-only text.
   const WCHAR* text = nullptr;
   const int length = ::LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || !text) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(length <= 0 || !text);
   return CopyForCaller(std::wstring(text, static_cast<size_t>(length)), out);
 }
 
@@ -45,7 +43,7 @@ HRESULT ModulePathW(std::wstring& path) {
     path.assign(size, L'\0');
     ::SetLastError(0);
     const DWORD length = ::GetModuleFileNameW(ModuleInstance(), &path[0], size);
-    if (length == 0) return TRACE_FAILURE(LastFailure());
+    RETURN_LAST_ERROR_IF(length == 0);
     // A full buffer means the path was cut short.
     if (length < size) {
       path.resize(length);
@@ -58,7 +56,7 @@ HRESULT ModulePathW(std::wstring& path) {
 // The selection's file-system paths exactly as the shell names them. A
 // selection holding anything but file-system folders is refused whole.
 HRESULT ReadFolders(IShellItemArray* items, SelectedFolders& folders) {
-  if (!items) return TRACE_FAILURE(E_INVALIDARG);
+  if (!items) return TRACE_FAILURE(kResultInvalidArgument);
   DWORD count = 0;
   RETURN_IF_FAILED(items->GetCount(&count));
   for (DWORD i = 0; i < count; ++i) {
@@ -68,12 +66,12 @@ HRESULT ReadFolders(IShellItemArray* items, SelectedFolders& folders) {
     LPWSTR name = nullptr;
     const HRESULT named = item.get()->GetDisplayName(SIGDN_FILESYSPATH, &name);
     const UniqueCoTaskMem owner(name);
-    if (FAILED(named) || !name) return TRACE_FAILURE(E_INVALIDARG);
+    if (FAILED(named) || !name) return TRACE_FAILURE(kResultInvalidArgument);
     std::wstring path(name);
-    if (!IsSelectableFolder(path)) return TRACE_FAILURE(E_INVALIDARG);
+    if (!IsSelectableFolder(path)) return TRACE_FAILURE(kResultInvalidArgument);
     folders.push_back(std::move(path));
   }
-  if (folders.empty()) return TRACE_FAILURE(E_INVALIDARG);
+  if (folders.empty()) return TRACE_FAILURE(kResultInvalidArgument);
   return S_OK;
 }
 
@@ -134,7 +132,7 @@ class SiteHolder : public IObjectWithSite {
     COM_TRY_BEGIN
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!site_) return E_FAIL;
+    if (!site_) return kResultFail;
     return site_.get()->QueryInterface(iid, out);
     COM_TRY_END
   }
@@ -381,7 +379,7 @@ STDMETHODIMP CommandEnum::Next(ULONG count, IExplorerCommand** out, ULONG* fetch
   COM_TRY_BEGIN
   if (!out) return E_POINTER;
   // Without a count to fill in, only one element may be asked for.
-  if (!fetched && count != 1) return E_INVALIDARG;
+  if (!fetched && count != 1) return kResultInvalidArgument;
   ULONG given = 0;
   for (; given < count && next_ < CommandCount(); ++given) {
     out[given] = new (std::nothrow) SubCommand(root_, MenuCommandsBegin()[next_]);
@@ -391,7 +389,7 @@ STDMETHODIMP CommandEnum::Next(ULONG count, IExplorerCommand** out, ULONG* fetch
         out[i] = nullptr;
       }
       if (fetched) *fetched = 0;
-      return TRACE_FAILURE(E_OUTOFMEMORY);
+      return TRACE_FAILURE(kResultOutOfMemory);
     }
     ++next_;
   }
@@ -417,7 +415,7 @@ HRESULT CreateExplorerCommand(IUnknown* outer, REFIID iid, void** out) {
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
   auto* root = new (std::nothrow) RootCommand();
-  if (!root) return E_OUTOFMEMORY;
+  if (!root) return kResultOutOfMemory;
   const HRESULT hr = root->QueryInterface(iid, out);
   root->Release();
   return hr;

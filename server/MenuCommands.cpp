@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
-
 constexpr ItemBitmaps kPopupBitmaps = {IDB_VARNOKE_NORMAL, IDB_VARNOKE_HIGHLIGHTED, IDB_VARNOKE_GRAYED,
                                        IDB_VARNOKE_GRAYED_HIGHLIGHTED};
 constexpr ItemBitmaps kDosBoxBitmaps = {IDB_DOSBOX_NORMAL, IDB_DOSBOX_HIGHLIGHTED, IDB_DOSBOX_GRAYED,
@@ -31,7 +29,7 @@ void RunDelete(const CommandContext& context) {
   if (!DeleteModeFor(context.settings.DeleteOption, context.shiftDown, &mode)) {
     // Only an edited registry holds such a value: nothing is removed, and the
     // beep tells the user that the command was refused.
-    TRACE_FAILURE(static_cast<Result>(E_INVALIDARG));
+    TRACE_FAILURE(kResultInvalidArgument);
     ::MessageBeep(0xFFFFFFFF);
     return;
   }

@@ -12,8 +12,6 @@
 
 namespace {
 
-static constexpr const char* kUnit = kUnitShellExt;
-
 constexpr WORD kScriptResourceId = 101;
 constexpr DWORD kModulePathChars = MAX_PATH;
 // Key names hold at most 255 characters, each at most two bytes in a
@@ -32,7 +30,7 @@ Result ModulePath(std::string& path) {
   char buffer[kModulePathChars];
   ::SetLastError(0);
   const DWORD length = platform.getModuleFileName(ModuleInstance(), buffer, kModulePathChars);
-  if (length == 0) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(length == 0);
   // A full buffer means the path was cut short.
   if (length >= kModulePathChars) return TRACE_FAILURE(ResultFromError(ERROR_INSUFFICIENT_BUFFER));
   path.assign(buffer, length);
@@ -51,12 +49,12 @@ Result BuildVariables(std::vector<ScriptVariable>& variables) {
 Result LoadScript(const char*& text, size_t& length) {
   const HMODULE module = ModuleInstance();
   const HRSRC info = platform.findResource(module, MAKEINTRESOURCEA(kScriptResourceId), "REGISTRY");
-  if (!info) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!info);
   const HGLOBAL data = ::LoadResource(module, info);
-  if (!data) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!data);
   const DWORD size = ::SizeofResource(module, info);
   const void* bytes = ::LockResource(data);
-  if (size == 0 || !bytes) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(size == 0 || !bytes);
   text = static_cast<const char*>(bytes);
   length = size;
   return kResultOk;

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr const char* kUnit = kUnitShellExt;
-
 // Type information of the class, loaded by the first call that succeeds and
 // kept for the module's life.
 UniqueCom<ITypeInfo> classTypeInfo;
@@ -96,7 +94,7 @@ STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   COM_TRY_BEGIN
   folders_.clear();
   folders_.shrink_to_fit();
-  if (!data) return TRACE_FAILURE(E_INVALIDARG);
+  if (!data) return TRACE_FAILURE(kResultInvalidArgument);
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium = {};
   const HRESULT got = data->GetData(&format, &medium);
@@ -108,16 +106,16 @@ STDMETHODIMP CShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   // each name only whether it is a folder; what a command needs more is
   // asked when it runs.
   std::vector<std::wstring> names;
-  if (medium.tymed != TYMED_HGLOBAL || !ReadDropList(medium.hGlobal, &names)) return TRACE_FAILURE(E_FAIL);
+  if (medium.tymed != TYMED_HGLOBAL || !ReadDropList(medium.hGlobal, &names)) return TRACE_FAILURE(kResultFail);
   folders_.reserve(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     if (IsSelectableFolder(names[i])) {
       folders_.push_back(std::move(names[i]));
     } else if (i == 0) {
-      return TRACE_FAILURE(E_FAIL);
+      return TRACE_FAILURE(kResultFail);
     }
   }
-  if (folders_.empty()) return TRACE_FAILURE(E_FAIL);
+  if (folders_.empty()) return TRACE_FAILURE(kResultFail);
   return S_OK;
   COM_TRY_END
 }
@@ -145,14 +143,14 @@ HRESULT CreateShellExt(IUnknown* outer, REFIID iid, void** out) {
   COM_TRY_BEGIN
   if (outer) {
     auto* aggregate = new (std::nothrow) ShellExtAggregate(outer);
-    if (!aggregate) return E_OUTOFMEMORY;
+    if (!aggregate) return kResultOutOfMemory;
     aggregate->AddRef();
     const HRESULT hr = aggregate->QueryInterface(iid, out);
     aggregate->Release();
     return hr;
   }
   auto* object = new (std::nothrow) CShellExt();
-  if (!object) return E_OUTOFMEMORY;
+  if (!object) return kResultOutOfMemory;
   object->AddRef();
   const HRESULT hr = object->QueryInterface(iid, out);
   object->Release();

@@ -6,14 +6,13 @@
 #include "base/LastError.h"
 #include "base/Module.h"
 #include "base/Text.h"
+#include "base/WideText.h"
 #include "menu/MenuDraw.h"
 #include "server/ComTry.h"
 #include "server/MenuCommands.h"
 #include "server/ShellExt.h"
 
 namespace {
-
-constexpr const char* kUnit = kUnitShellExt;
 
 MenuItemData MakeRecord(const MenuCommandEntry& entry) {
   const ItemBitmaps& bitmaps = *entry.bitmaps;
@@ -64,15 +63,10 @@ void CopyAnsi(const char* text, CHAR* buffer, UINT size) {
 // Copies at most size - 1 UTF-16 units and a NUL, never splitting a
 // surrogate pair.
 void CopyWide(const char* text, WCHAR* buffer, UINT size) {
-  WCHAR wide[256] = {};
-  const int converted = ::MultiByteToWideChar(ConversionCodePage(), 0, text, -1, wide, 256);
-  if (converted <= 0) TRACE_FAILURE(LastFailure());
-  wide[255] = L'\0';
-  size_t length = 0;
-  while (wide[length] != L'\0') ++length;
-  size_t end = length < size - 1 ? length : size - 1;
-  if (end > 0 && end < length && wide[end - 1] >= 0xD800 && wide[end - 1] <= 0xDBFF) --end;
-  std::memcpy(buffer, wide, end * sizeof(WCHAR));
+  const std::wstring wide = WideFromCodePage(text);
+  size_t end = wide.size() < size - 1 ? wide.size() : size - 1;
+  if (end > 0 && end < wide.size() && wide[end - 1] >= 0xD800 && wide[end - 1] <= 0xDBFF) --end;
+  std::memcpy(buffer, wide.data(), end * sizeof(WCHAR));
   buffer[end] = L'\0';
 }
 
@@ -80,12 +74,12 @@ void CopyWide(const char* text, WCHAR* buffer, UINT size) {
 
 STDMETHODIMP CShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT lastId, UINT flags) {
   COM_TRY_BEGIN
-  if (flags & CMF_DEFAULTONLY) return E_FAIL;
+  if (flags & CMF_DEFAULTONLY) return kResultFail;
   // Ids beyond the range would collide with other handlers' ids: then the
   // menu is better left out.
   if (!RangeHoldsTheMenu(firstId, lastId)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   menu_.Reset(settings_.MenuBitmaps != 0);
-  if (!menu_.submenu()) return TRACE_FAILURE(LastFailure());
+  RETURN_LAST_ERROR_IF(!menu_.submenu());
   menu_.SetPopup(firstId + CmdPopup, MakeRecord(PopupCommand()));
   for (const MenuCommandEntry* entry = MenuCommandsBegin(); entry != MenuCommandsEnd(); ++entry) {
     if (!IsCommandShown(*entry, settings_.Items)) continue;
@@ -109,7 +103,7 @@ STDMETHODIMP CShellExt::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
   if (const MenuCommandEntry* entry = FindMenuCommand(offset))
     ::LoadStringA(ModuleInstance(), entry->helpId, text, sizeof(text));
   if (size == 0 || size > kLargestBufferSize) return S_OK;
-  if (!buffer) return TRACE_FAILURE(E_INVALIDARG);
+  if (!buffer) return TRACE_FAILURE(kResultInvalidArgument);
   if (type == GCS_HELPTEXTW)
     CopyWide(text, reinterpret_cast<WCHAR*>(buffer), size);
   else
@@ -125,15 +119,15 @@ STDMETHODIMP CShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   COM_TRY_BEGIN
   bool shiftDown = (::GetKeyState(VK_SHIFT) & 0x80) != 0;
   bool controlDown = (::GetKeyState(VK_CONTROL) & 0x80) != 0;
-  if (!info) return TRACE_FAILURE(E_INVALIDARG);
+  if (!info) return TRACE_FAILURE(kResultInvalidArgument);
   // The shell also says which keys were down when the item was chosen, for
   // a command it invokes later.
   shiftDown |= (info->fMask & CMIC_MASK_SHIFT_DOWN) != 0;
   controlDown |= (info->fMask & CMIC_MASK_CONTROL_DOWN) != 0;
   UINT_PTR offset = 0;
-  if (!VerbOffset(*info, &offset)) return E_FAIL;
+  if (!VerbOffset(*info, &offset)) return kResultFail;
   const MenuCommandEntry* entry = FindMenuCommand(offset);
-  if (!entry || !entry->run) return E_FAIL;
+  if (!entry || !entry->run) return kResultFail;
   RunMenuCommand(*this, entry->command, shiftDown, controlDown);
   return S_OK;
   COM_TRY_END

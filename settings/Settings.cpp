@@ -7,5 +7,3 @@ bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode) {
   if (*mode == ModeRecycle && shiftDown) *mode = ModeDelete;
   return true;
 }
-
-bool HasUsableMask(const std::string& masks) { return masks.find_first_not_of("; ") != std::string::npos; }

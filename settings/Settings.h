@@ -4,15 +4,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr const char kDefaultCleanMasks[] = "*.tmp|incl";
-
-// True when a mask list (the masks of a CleanMasks entry, ";"-separated)
-// holds a mask that can select a file: one with more than spaces, which the
-// matcher skips. A list of separators and spaces alone (";", " ; ", or
-// nothing) selects nothing as an include list and every file as an exclude
-// list, so Clean refuses it. In a double-byte code page a lead byte is
-// neither, so the bytes tell.
-bool HasUsableMask(const std::string& masks);
+#include "settings/CleanMasks.h"
 
 // Bits of Settings::Items.
 constexpr uint32_t kItemDosBox = 1;

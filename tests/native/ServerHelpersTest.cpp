@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "base/ErrorReturn.h"
 #include "base/Text.h"
 
@@ -36,13 +38,49 @@ TEST(NextCharIndex, StepsOverDoubleByteCharactersButNeverPastTheEnd) {
 
 namespace {
 int traces = 0;
-void CountTrace(Result, const char*, int) { ++traces; }
+std::string tracedSource;
+int tracedLine = 0;
+void CountTrace(Result, const char* source, int line) {
+  ++traces;
+  tracedSource = source;
+  tracedLine = line;
+}
+
+Result ReturnedIfFailed(Result code) {
+  RETURN_IF_FAILED(code);
+  return kResultOk;
+}
 }  // namespace
 
 TEST(ErrorReturn, ReturnsTheCodeUnchangedAndReachesTheHook) {
   ErrorTraceHook previous = SetErrorTraceHook(&CountTrace);
   traces = 0;
-  EXPECT_EQ(kResultFail, ErrorReturn(kResultFail, kUnitErase, 12));
+  EXPECT_EQ(kResultFail, ErrorReturn(kResultFail, "Eraser.cpp", 12));
   EXPECT_EQ(1, traces);
+  EXPECT_EQ("Eraser.cpp", tracedSource);
+  EXPECT_EQ(12, tracedLine);
   SetErrorTraceHook(previous);
+}
+
+TEST(ErrorReturn, TheTraceNamesTheReportingFileAndLine) {
+  ErrorTraceHook previous = SetErrorTraceHook(&CountTrace);
+  traces = 0;
+  const int line = __LINE__ + 1;
+  EXPECT_EQ(kResultOutOfMemory, TRACE_FAILURE(kResultOutOfMemory));
+  EXPECT_EQ("ServerHelpersTest.cpp", tracedSource);
+  EXPECT_EQ(line, tracedLine);
+  EXPECT_EQ(kResultInvalidArgument, ReturnedIfFailed(kResultInvalidArgument));
+  EXPECT_EQ(kResultOk, ReturnedIfFailed(kResultOk));
+  EXPECT_EQ(kResultOk, ReturnedIfFailed(1)) << "a positive code is no failure";
+  EXPECT_EQ(2, traces);
+  SetErrorTraceHook(previous);
+}
+
+TEST(SourceFileName, KeepsOnlyTheLastNameOfEitherSeparator) {
+  EXPECT_STREQ("Eraser.cpp", SourceFileName("/work/tree/erase/Eraser.cpp"));
+  EXPECT_STREQ("Eraser.cpp", SourceFileName("C:\\tree\\erase\\Eraser.cpp"));
+  EXPECT_STREQ("b.cpp", SourceFileName("a\\x/b.cpp"));
+  EXPECT_STREQ("Eraser.cpp", SourceFileName("Eraser.cpp"));
+  EXPECT_STREQ("", SourceFileName("erase/"));
+  static_assert(SourceFileName("x/y.h")[0] == 'y', "found at compile time");
 }

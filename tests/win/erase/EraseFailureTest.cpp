@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <set>
+#include <string>
+
 #include "EraseSpy.h"
 #include "TestSupport.h"
 #include "erase/Eraser.h"
@@ -121,7 +124,9 @@ TEST(EraseFailureLater, FailuresAreTracedAsEraseButAStopIsNot) {
   SetErrorTraceHook(previous);
   ASSERT_FALSE(traced.empty());
   EXPECT_EQ(ResultFromError(ERROR_IO_DEVICE), traced.front().first);
-  for (const auto& trace : traced) EXPECT_EQ(kUnitErase, trace.second);
+  const std::set<std::string> eraseSources = {"Eraser.cpp", "EraseEnd.cpp", "PassFiller.cpp", "RandomSource.cpp",
+                                               "TargetLayout.cpp"};
+  for (const auto& trace : traced) EXPECT_EQ(1u, eraseSources.count(trace.second)) << trace.second;
 }
 
 TEST(EraseFailureLater, ShortWriteIsAFailure) {

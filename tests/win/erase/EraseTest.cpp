@@ -299,7 +299,7 @@ void Trace(Result code, const char* unit, int) { traced.emplace_back(code, unit)
 
 bool TracedOtherNames() {
   for (const auto& trace : traced)
-    if (trace.first == kResultOtherNames && trace.second == kUnitErase) return true;
+    if (trace.first == kResultOtherNames && trace.second == "Eraser.cpp") return true;
   return false;
 }
 

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "operations/FolderWalker.h"
 #include "base/Text.h"
+#include "settings/CleanMasks.h"
 #include "tests/win/operations/WideTree.h"
 
 using namespace wide_tree;

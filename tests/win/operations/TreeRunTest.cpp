@@ -22,7 +22,7 @@
 #include "base/OpenAt.h"
 #include "operations/RecyclePath.h"
 #include "base/FileSystemPlatform.h"
-#include "operations/WideText.h"
+#include "base/WideText.h"
 #include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
 #include "tools/win/enginebench/DependencyTree.h"

@@ -129,7 +129,7 @@ TEST(ShellExtSelection, AFileFirstIsRefusedAndTracedAsShellExt) {
   EXPECT_TRUE(object.get()->folders().empty());
   ASSERT_EQ(1u, traced.size());
   EXPECT_EQ(E_FAIL, std::get<0>(traced[0]));
-  EXPECT_EQ("ShellExt", std::get<1>(traced[0]));
+  EXPECT_EQ("ShellExt.cpp", std::get<1>(traced[0]));
   EXPECT_GT(std::get<2>(traced[0]), 0);
 }
 

@@ -1,25 +1,8 @@
-#include "config/MaskHistory.h"
+#include "settings/CleanMasks.h"
 
 #include "base/Text.h"
 
 namespace {
-
-// Pieces between separators, empty pieces skipped.
-std::vector<std::string> SplitPieces(const std::string& value) {
-  std::vector<std::string> pieces;
-  size_t start = 0;
-  for (size_t i = 0; i <= value.size();) {
-    if (i == value.size() || value[i] == kMaskHistorySeparator) {
-      if (i > start) pieces.push_back(value.substr(start, i - start));
-      if (i == value.size()) break;
-      start = i + 1;
-      ++i;
-    } else {
-      i = NextCharIndex(value, i);
-    }
-  }
-  return pieces;
-}
 
 std::string WithoutSeparators(const std::string& text) {
   std::string kept;
@@ -33,12 +16,33 @@ std::string WithoutSeparators(const std::string& text) {
 
 }  // namespace
 
-bool IsExcludeSense(const std::string& sense) { return sense == "excl"; }
+std::vector<std::string> SplitPieces(const std::string& text, char separator) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == separator) {
+      if (i > start) pieces.push_back(text.substr(start, i - start));
+      start = i + 1;
+      i = start;
+    } else {
+      i = NextCharIndex(text, i);
+    }
+  }
+  if (text.size() > start) pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+std::vector<std::string> SplitMaskList(const std::string& masks) { return SplitPieces(masks, kMaskListSeparator); }
+
+bool HasUsableMask(const std::string& masks) { return masks.find_first_not_of("; ") != std::string::npos; }
+
+bool IsExcludeSense(const std::string& sense) { return sense == kSenseExclude; }
 
 std::vector<MaskEntry> ReadMaskHistory(const std::string& value) {
   std::vector<MaskEntry> entries;
   if (value.empty() || value[0] == kMaskHistorySeparator) return entries;
-  const std::vector<std::string> pieces = SplitPieces(value);
+  const std::vector<std::string> pieces = SplitPieces(value, kMaskHistorySeparator);
   for (size_t k = 0; k < pieces.size(); k += 2)
     entries.push_back({pieces[k], k + 1 < pieces.size() ? pieces[k + 1] : std::string()});
   return entries;
@@ -52,7 +56,7 @@ bool HasMaskHistorySeparator(const std::string& masks) {
 
 std::string ComposeMaskHistory(const std::string& masks, bool exclude, const std::string& previous) {
   const std::string current = WithoutSeparators(masks);
-  std::string value = current + kMaskHistorySeparator + (exclude ? "excl" : "incl");
+  std::string value = current + kMaskHistorySeparator + (exclude ? kSenseExclude : kSenseInclude);
   size_t count = 1;
   for (const MaskEntry& entry : ReadMaskHistory(previous)) {
     if (count >= kMaskHistoryMaxEntries) break;
@@ -61,4 +65,11 @@ std::string ComposeMaskHistory(const std::string& masks, bool exclude, const std
     ++count;
   }
   return value;
+}
+
+CleanMaskSplit SplitCleanMasks(const std::string& value) {
+  // An empty first entry means "no masks" whatever sense word follows it.
+  const std::vector<MaskEntry> entries = ReadMaskHistory(value);
+  if (entries.empty()) return {std::string(), 1};
+  return {entries.front().masks, IsExcludeSense(entries.front().sense) ? 0 : 1};
 }

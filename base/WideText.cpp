@@ -1,11 +1,10 @@
-#include "operations/WideText.h"
+#include "base/WideText.h"
 
 #include <windows.h>
 
 #include "base/ErrorReturn.h"
+#include "base/LastError.h"
 #include "base/Module.h"
-
-static constexpr const char* kUnit = kUnitDeleteDlg;
 
 namespace {
 
@@ -15,7 +14,7 @@ std::wstring ToWide(UINT codePage, const std::string& text) {
   const int length = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
   if (length <= 0 || ::MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length) != length) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return std::wstring();
   }
   return wide;
@@ -28,7 +27,7 @@ std::string FromWide(UINT codePage, const std::wstring& text) {
   std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
   if (length <= 0 ||
       ::WideCharToMultiByte(codePage, 0, text.data(), size, &narrow[0], length, nullptr, nullptr) != length) {
-    TRACE_FAILURE(ResultFromError(::GetLastError()));
+    TRACE_LAST_FAILURE();
     return std::string();
   }
   return narrow;
