@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // The metrics as they were before the padded border width was added: the
 // form every version of the system fills.
 constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);

@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // The layout at 96 DPI; other resolutions scale it.
 constexpr int kCaptionGap = 4;
 constexpr int kCaptionPadding = 6;
