@@ -333,7 +333,7 @@ void Walk::Keep(Level& level) {
 int32_t Walk::EnterOwn() {
   auto level = std::make_unique<Level>();
   level->length = path_.size();
-  level->filePass = options_.recurse == 0;
+  level->filePass = !options_.recurse;
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (options_.followOwnLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   *level->folder.put() = calls.createFile(path_.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
@@ -450,7 +450,7 @@ bool IsLinkEntry(const wchar_t* path) {
   return IsLinkEntryData(calls.getFileAttributes(path), 0);
 }
 
-int32_t RemoveLinkEntry(const wchar_t* path) {
+bool RemoveLinkEntry(const wchar_t* path) {
   const DWORD attributes = calls.getFileAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     TRACE_FAILURE(ResultFromError(::GetLastError()));
@@ -511,7 +511,7 @@ DWORD MayRemove(const WalkPlace& place, int32_t kind, HANDLE entry) {
 
 }  // namespace
 
-int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind) {
+bool RemoveEntryAt(const WalkPlace& place, int32_t kind) {
   FILE_DISPOSITION_INFO disposition = {TRUE};
   // A folder the walk held from its check to here is what was listed.
   if (place.entry) {

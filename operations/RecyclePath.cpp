@@ -6,7 +6,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "operations/FolderOperation.h"
+#include "operations/OperationPlatform.h"
 #include "operations/FolderWalker.h"
 #include "operations/PathNames.h"
 #include "operations/WalkerPlatform.h"
@@ -25,7 +25,7 @@ RecyclePlatform calls = kRealCalls;
 RecyclePlatform& RecycleCalls() { return calls; }
 const RecyclePlatform& RealRecycleCalls() { return kRealCalls; }
 
-int32_t RecyclePath(const wchar_t* extended) {
+bool RecyclePath(const wchar_t* extended) {
   // Wine's shell offers to delete for good what is not there at all.
   if (WalkerCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
     TRACE_FAILURE(ResultFromError(::GetLastError()));

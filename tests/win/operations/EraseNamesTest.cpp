@@ -13,6 +13,8 @@
 #include "erase/ErasePlatform.h"
 #include "erase/RandomName.h"
 #include "operations/FolderOperation.h"
+#include "operations/ProgressLines.h"
+#include "operations/OperationWorker.h"
 #include "operations/WalkerPlatform.h"
 #include "tests/win/operations/WideTree.h"
 

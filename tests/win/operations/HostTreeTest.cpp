@@ -11,8 +11,10 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationDialog.h"
+#include "operations/OperationWorker.h"
 #include "operations/FolderWalker.h"
 #include "resources/ResourceIds.h"
 #include "server/ShellExt.h"
@@ -49,7 +51,7 @@ struct WorkerLike {
   }
   ~WorkerLike() { ::DestroyWindow(operation.window); }
 
-  int32_t Walk(const std::wstring& folder, int32_t recurse, const char* masks) {
+  int32_t Walk(const std::wstring& folder, bool recurse, const char* masks) {
     WalkOptions options{recurse, 1, masks, &WorkerLike::Visit, this, &operation.listedSize};
     options.place = &operation.listedPlace;
     options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
@@ -228,7 +230,7 @@ TEST_F(DISABLED_HostDrive, ADriveRootGetsTheMenuTheDosBoxAndClean) {
   init->Release();
 
   CommandBoxCalls().shellExecuteEx = &RecordStart;
-  OpenCommandPrompt(Settings(), SelectedFolders{root_}, false);
+  OpenDosBox(Settings(), SelectedFolders{root_}, false);
   CommandBoxCalls() = RealCommandBoxCalls();
   EXPECT_EQ(root_, startedIn) << "the box starts in the root";
 

@@ -13,6 +13,9 @@
 #include "TestSupport.h"
 #include "erase/ErasePlatform.h"
 #include "operations/FolderOperation.h"
+#include "operations/RunTexts.h"
+#include "operations/ProgressLines.h"
+#include "operations/OperationWorker.h"
 #include "resources/ResourceIds.h"
 #include "tests/win/operations/WideTree.h"
 

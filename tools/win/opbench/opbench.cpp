@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "operations/FolderOperation.h"
+#include "operations/OperationDialog.h"
 #include "operations/FolderWalker.h"
 #include "resources/ResourceIds.h"
 #include "tools/win/BenchClock.h"
