@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "MenuTestSupport.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 
 using namespace menu_test;
 
@@ -106,7 +106,7 @@ TEST_F(MenuTest, OnlyHelpTextRequestsAreAnswered) {
   }
 }
 
-TEST_F(MenuTest, OnlyTheDosBoxOffsetStartsTheCommandBox) {
+TEST_F(MenuTest, OnlyTheDosBoxOffsetStartsTheDosBox) {
   const std::string a = temp_.MakeFolder("a");
   const std::string b = temp_.MakeFolder("b");
   Handler handler;
