@@ -32,14 +32,6 @@ std::string FormatTextV(const char* format, va_list args) {
   return text;
 }
 
-std::string FormatText(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = FormatTextV(format, args);
-  va_end(args);
-  return text;
-}
-
 std::string FillText(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -5,11 +5,6 @@
 #include <string>
 
 // printf-style filling; the result is sized from the formatted text.
-std::string FormatText(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
 std::string FormatTextV(const char* format, va_list args);
 
 // Fills a format that comes from the string table: the arguments are given

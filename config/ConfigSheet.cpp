@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <new>
 
+#include "config/SheetLayout.h"
 #include "resources/ResourceIds.h"
 #include "base/ActivationContext.h"
 #include "base/ErrorReturn.h"
@@ -63,19 +63,6 @@ const CommonControls* CommonControlsEntries() {
   entries = found;
   return &entries;
 }
-
-// Places an extent inside the work area, centred on the reference.
-LONG CentredStart(LONG referenceStart, LONG referenceEnd, LONG extent, LONG workStart, LONG workEnd) {
-  LONG start = (referenceStart + referenceEnd) / 2 - extent / 2;
-  if (start < workStart)
-    start = workStart;
-  else if (start + extent > workEnd)
-    start = workEnd - extent;
-  return start;
-}
-
-// The sheet itself is not shown yet: look at the buttons' own style.
-bool IsShown(HWND window) { return window && (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE); }
 
 }  // namespace
 
@@ -192,73 +179,8 @@ void ConfigSheet::Subclass(HWND window) {
     ::RemovePropA(window, kSheetProperty);
     return;
   }
-  window_ = window;
-  FitToPages();
-  TidyButtons();
-}
-
-// Some sheet implementations (Wine's among them) keep their template's tab
-// control when the pages have its size, so that the tab headers cut off the
-// bottom of every page. Grow the tab control until its display area holds a
-// page, and the sheet with it; where the sheet already fits, nothing moves.
-void ConfigSheet::FitToPages() {
-  HWND tabs = reinterpret_cast<HWND>(::SendMessageA(window_, PSM_GETTABCONTROL, 0, 0));
-  if (!tabs) return;
-  RECT page = {0, 0, PAGE_WIDTH_DU, PAGE_HEIGHT_DU};
-  ::MapDialogRect(window_, &page);
-  RECT display = {};
-  ::GetClientRect(tabs, &display);
-  ::SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-  const LONG dx = std::max<LONG>(0, page.right - (display.right - display.left));
-  const LONG dy = std::max<LONG>(0, page.bottom - (display.bottom - display.top));
-  if (!dx && !dy) return;
-  RECT tabsRect = {};
-  ::GetWindowRect(tabs, &tabsRect);
-  for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    RECT r = {};
-    ::GetWindowRect(child, &r);
-    if (child == tabs || r.top < tabsRect.bottom) continue;
-    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
-    ::SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  ::SetWindowPos(tabs, nullptr, 0, 0, tabsRect.right - tabsRect.left + dx, tabsRect.bottom - tabsRect.top + dy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT sheet = {};
-  ::GetWindowRect(window_, &sheet);
-  ::SetWindowPos(window_, nullptr, 0, 0, sheet.right - sheet.left + dx, sheet.bottom - sheet.top + dy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The sheet has no Apply button and no help button (help comes per control
-// with F1): where the implementation still shows them, hide them and let OK
-// and Cancel take the right-most places, as the system's own sheets do.
-void ConfigSheet::TidyButtons() {
-  const int order[] = {IDOK, IDCANCEL, IDC_SHEET_APPLY, IDHELP};
-  std::vector<std::pair<LONG, LONG>> places;  // left, top in client coordinates
-  for (int id : order) {
-    HWND button = ::GetDlgItem(window_, id);
-    if (!IsShown(button)) continue;
-    RECT r = {};
-    ::GetWindowRect(button, &r);
-    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
-    places.emplace_back(r.left, r.top);
-  }
-  std::sort(places.begin(), places.end());
-  bool hidden = false;
-  for (int id : {IDC_SHEET_APPLY, IDHELP}) {
-    HWND button = ::GetDlgItem(window_, id);
-    if (IsShown(button)) {
-      ::ShowWindow(button, SW_HIDE);
-      hidden = true;
-    }
-  }
-  if (!hidden || places.size() < 2) return;
-  const std::pair<LONG, LONG>& okPlace = places[places.size() - 2];
-  const std::pair<LONG, LONG>& cancelPlace = places[places.size() - 1];
-  ::SetWindowPos(::GetDlgItem(window_, IDOK), nullptr, okPlace.first, okPlace.second, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ::SetWindowPos(::GetDlgItem(window_, IDCANCEL), nullptr, cancelPlace.first, cancelPlace.second, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitSheetToPages(window);
+  TidySheetButtons(window);
 }
 
 LRESULT CALLBACK ConfigSheet::SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -269,7 +191,7 @@ LRESULT CALLBACK ConfigSheet::SheetProc(HWND window, UINT message, WPARAM wParam
     switch (message) {
       case WM_SHOWWINDOW:
         if (wParam && lParam == 0) {
-          sheet->Centre();
+          CentreSheet(window);
           return 0;
         }
         break;
@@ -285,7 +207,6 @@ LRESULT CALLBACK ConfigSheet::SheetProc(HWND window, UINT message, WPARAM wParam
       case WM_NCDESTROY:
         ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         ::RemovePropA(window, kSheetProperty);
-        sheet->window_ = nullptr;
         break;
       default:
         break;
@@ -294,27 +215,6 @@ LRESULT CALLBACK ConfigSheet::SheetProc(HWND window, UINT message, WPARAM wParam
     TRACE_FAILURE(kResultOutOfMemory);
   }
   return ::CallWindowProcA(previous, window, message, wParam, lParam);
-}
-
-void ConfigSheet::Centre() {
-  HWND owner = ::GetWindow(window_, GW_OWNER);
-  if (!owner) owner = ::GetParent(window_);
-  const bool useOwner =
-      owner && ::IsWindowVisible(owner) && !(::GetWindowLongA(owner, GWL_STYLE) & WS_MINIMIZE);
-  RECT work = {};
-  if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
-    TRACE_LAST_FAILURE();
-    return;
-  }
-  RECT reference = work;
-  if (useOwner) ::GetWindowRect(owner, &reference);
-  RECT sheet = {};
-  ::GetWindowRect(window_, &sheet);
-  const LONG width = sheet.right - sheet.left;
-  const LONG height = sheet.bottom - sheet.top;
-  const LONG left = CentredStart(reference.left, reference.right, width, work.left, work.right);
-  const LONG top = CentredStart(reference.top, reference.bottom, height, work.top, work.bottom);
-  ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ShowConfigSheet(Settings& settings, HWND owner) {

@@ -5,7 +5,6 @@
 #include <prsht.h>
 
 #include <array>
-#include <cstddef>
 #include <vector>
 
 #include "config/CleanPage.h"
@@ -37,9 +36,6 @@ class ConfigSheet : private BindingTag {
   // could not be run.
   int RunModal(HWND owner);
 
-  // Page handles held (before RunModal, or when it could not run).
-  size_t pageCount() const { return pages_.size(); }
-
  private:
   static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
   static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -47,9 +43,6 @@ class ConfigSheet : private BindingTag {
   std::array<ConfigPage*, 4> Pages();
   void AddPage(ConfigPage& page, UINT dpi);
   void Subclass(HWND window);
-  void FitToPages();
-  void TidyButtons();
-  void Centre();
 
   Settings& settings_;
   PROPSHEETHEADERA header_ = {};
@@ -58,6 +51,5 @@ class ConfigSheet : private BindingTag {
   DosBoxPage dosBoxPage_;
   DeletePage deletePage_;
   CleanPage cleanPage_;
-  HWND window_ = nullptr;
   WNDPROC previous_ = nullptr;
 };

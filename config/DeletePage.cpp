@@ -41,7 +41,7 @@ void DeletePage::OnInitDialog() {
   methodBox_ = Control(IDC_METHOD);
   for (uint32_t m = 0; m < kEraseMethodCount; ++m)
     ::SendMessageA(methodBox_, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(LoadModuleString(IDS_METHOD_ZERO + m).c_str()));
+                   reinterpret_cast<LPARAM>(LoadModuleString(EraseMethodNameId(m)).c_str()));
   // An unknown method selects nothing and is kept unless the user picks one.
   ::SendMessageA(methodBox_, CB_SETCURSEL, method_ < kEraseMethodCount ? method_ : static_cast<WPARAM>(-1), 0);
   verifyBox_ = Control(IDC_ERASE_VERIFY);

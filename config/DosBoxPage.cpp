@@ -2,7 +2,7 @@
 
 #include "resources/ResourceIds.h"
 #include "base/Module.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 
 DosBoxPage::DosBoxPage(Settings& settings)
     : ConfigPage(settings, IDD_DOSBOX_PAGE, IDI_DOSBOX_TAB, IDS_DOSBOX_HELP),
@@ -22,7 +22,7 @@ void DosBoxPage::ListInterpreters() {
   const uint32_t started = InstalledInterpreter(interpreter_);
   for (uint32_t choice = 0; choice < kDosBoxInterpreterCount; ++choice) {
     if (choice != CommandPrompt && InterpreterPath(choice).empty()) continue;
-    const std::string name = LoadModuleString(IDS_SHELL_COMMAND_PROMPT + choice);
+    const std::string name = LoadModuleString(InterpreterNameId(choice));
     const LRESULT index = ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     if (index < 0) {
       ComplainAbout(IDC_DOSBOX_SHELL);

@@ -250,89 +250,110 @@ LRESULT CALLBACK HyperLinkLabel::WindowProc(HWND window, UINT message, WPARAM wP
   }
 }
 
+// Each handler answers true with the message's result, or false to pass the
+// message on to the static control's own procedure.
+struct HyperLinkLabel::Handler {
+  UINT message;
+  bool (*handle)(HyperLinkLabel& label, WPARAM wParam, LPARAM lParam, LRESULT* result);
+};
+
+const HyperLinkLabel::Handler HyperLinkLabel::kHandlers[] = {
+    {WM_PAINT,
+     [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT*) {
+       PAINTSTRUCT paint = {};
+       if (HDC dc = ::BeginPaint(label.window_, &paint)) {
+         label.FillBackground(dc);
+         label.Paint(dc);
+         ::EndPaint(label.window_, &paint);
+       }
+       return true;
+     }},
+    {WM_PRINTCLIENT,
+     [](HyperLinkLabel& label, WPARAM wParam, LPARAM, LRESULT*) {
+       label.FillBackground(reinterpret_cast<HDC>(wParam));
+       label.Paint(reinterpret_cast<HDC>(wParam));
+       return true;
+     }},
+    {WM_ERASEBKGND, [](HyperLinkLabel&, WPARAM, LPARAM, LRESULT* result) { return *result = 1, true; }},
+    {WM_SETFOCUS, [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT*) { return label.Repaint(false), true; }},
+    {WM_KILLFOCUS, [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT*) { return label.Repaint(false), true; }},
+    {WM_ENABLE, [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT*) { return label.Repaint(true), true; }},
+    {WM_MOUSEMOVE,
+     [](HyperLinkLabel& label, WPARAM, LPARAM lParam, LRESULT*) {
+       if (!label.InLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) return false;
+       ::SetCursor(label.handCursor_.get());
+       return true;
+     }},
+    {WM_SETCURSOR,
+     [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT* result) {
+       POINT cursor = {};
+       ::GetCursorPos(&cursor);
+       ::ScreenToClient(label.window_, &cursor);
+       if (!label.InLink(cursor)) return false;
+       ::SetCursor(label.handCursor_.get());
+       return *result = TRUE, true;
+     }},
+    {WM_LBUTTONDOWN,
+     [](HyperLinkLabel& label, WPARAM, LPARAM lParam, LRESULT*) {
+       const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+       if (!::PtInRect(&label.linkRect_, point)) return true;
+       ::SetFocus(label.window_);
+       ::SetCapture(label.window_);
+       return true;
+     }},
+    {WM_LBUTTONUP,
+     [](HyperLinkLabel& label, WPARAM, LPARAM lParam, LRESULT*) {
+       if (::GetCapture() != label.window_) return true;
+       ::ReleaseCapture();
+       const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+       if (::PtInRect(&label.linkRect_, point)) label.Navigate();
+       return true;
+     }},
+    {WM_CHAR,
+     [](HyperLinkLabel& label, WPARAM wParam, LPARAM, LRESULT*) {
+       if (wParam == VK_RETURN || wParam == VK_SPACE) label.Navigate();
+       return true;
+     }},
+    {WM_GETDLGCODE, [](HyperLinkLabel&, WPARAM, LPARAM, LRESULT* result) { return *result = DLGC_WANTCHARS, true; }},
+    {WM_SETFONT,
+     [](HyperLinkLabel& label, WPARAM wParam, LPARAM lParam, LRESULT*) {
+       label.normalFont_ = reinterpret_cast<HFONT>(wParam);
+       if (LOWORD(lParam)) label.Repaint(true);
+       return true;
+     }},
+    {WM_GETFONT,
+     [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT* result) {
+       return *result = reinterpret_cast<LRESULT>(label.normalFont_), true;
+     }},
+    {WM_UPDATEUISTATE, [](HyperLinkLabel&, WPARAM, LPARAM, LRESULT*) { return true; }},
+    {WM_DESTROY,
+     [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT*) {
+       if (label.tooltip_) ::DestroyWindow(label.tooltip_);
+       label.tooltip_ = nullptr;
+       return false;
+     }},
+    {WM_NCDESTROY, [](HyperLinkLabel& label, WPARAM, LPARAM, LRESULT*) { return label.Detach(), false; }},
+};
+
 LRESULT HyperLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Detaching forgets both, and the control's own procedure still gets the
+  // last messages.
   const WNDPROC previous = previous_;
   HWND window = window_;
   if (message >= WM_MOUSEMOVE && message <= 0x20A && tooltip_) {
     MSG relayed = {window_, message, wParam, lParam, 0, {0, 0}};
     ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   }
-  const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint = {};
-      if (HDC dc = ::BeginPaint(window_, &paint)) {
-        FillBackground(dc);
-        Paint(dc);
-        ::EndPaint(window_, &paint);
-      }
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      FillBackground(reinterpret_cast<HDC>(wParam));
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      ::InvalidateRect(window_, nullptr, TRUE);
-      return 0;
-    case WM_ENABLE:
-      ::InvalidateRect(window_, nullptr, TRUE);
-      ::UpdateWindow(window_);
-      return 0;
-    case WM_MOUSEMOVE:
-      if (!InLink(point)) break;
-      ::SetCursor(handCursor_.get());
-      return 0;
-    case WM_SETCURSOR: {
-      POINT cursor = {};
-      ::GetCursorPos(&cursor);
-      ::ScreenToClient(window_, &cursor);
-      if (!InLink(cursor)) break;
-      ::SetCursor(handCursor_.get());
-      return TRUE;
-    }
-    case WM_LBUTTONDOWN:
-      if (::PtInRect(&linkRect_, point)) {
-        ::SetFocus(window_);
-        ::SetCapture(window_);
-      }
-      return 0;
-    case WM_LBUTTONUP:
-      if (::GetCapture() == window_) {
-        ::ReleaseCapture();
-        if (::PtInRect(&linkRect_, point)) Navigate();
-      }
-      return 0;
-    case WM_CHAR:
-      if (wParam == VK_RETURN || wParam == VK_SPACE) Navigate();
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTCHARS;
-    case WM_SETFONT:
-      normalFont_ = reinterpret_cast<HFONT>(wParam);
-      if (LOWORD(lParam)) {
-        ::InvalidateRect(window_, nullptr, TRUE);
-        ::UpdateWindow(window_);
-      }
-      return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(normalFont_);
-    case WM_UPDATEUISTATE:
-      return 0;
-    case WM_DESTROY:
-      if (tooltip_) {
-        ::DestroyWindow(tooltip_);
-        tooltip_ = nullptr;
-      }
-      break;
-    case WM_NCDESTROY:
-      Detach();
-      break;
-    default:
-      break;
+  for (const Handler& handler : kHandlers) {
+    if (handler.message != message) continue;
+    LRESULT result = 0;
+    if (handler.handle(*this, wParam, lParam, &result)) return result;
+    break;
   }
   return ::CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
+void HyperLinkLabel::Repaint(bool now) {
+  ::InvalidateRect(window_, nullptr, TRUE);
+  if (now) ::UpdateWindow(window_);
 }

@@ -36,6 +36,9 @@ class HyperLinkLabel {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Repaint(bool now);
+  struct Handler;
+  static const Handler kHandlers[];
   void Initialise();
   void Detach();
   const std::string* Shown() const;

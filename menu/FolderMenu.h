@@ -38,9 +38,7 @@ class FolderMenu {
   void InsertInto(HMENU hostMenu, UINT position);
 
   HMENU submenu() const { return submenu_.get(); }
-  UINT popupId() const { return popupId_; }
   int itemCount() const { return itemCount_; }
-  bool ownerDraw() const { return ownerDraw_; }
   // Record 0 belongs to the popup item (null before SetPopup).
   const std::vector<std::unique_ptr<MenuItemData>>& records() const { return records_; }
   // True when an item's data points at one of this menu's records: only

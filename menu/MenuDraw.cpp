@@ -42,9 +42,9 @@ UniqueFont MenuFont(UINT dpi) {
 
 }  // namespace
 
-int MeasureMenuItem(MEASUREITEMSTRUCT* request) { return MeasureMenuItemAtDpi(request, MenuDpi()); }
+bool MeasureMenuItem(MEASUREITEMSTRUCT* request) { return MeasureMenuItemAtDpi(request, MenuDpi()); }
 
-int DrawMenuItem(const DRAWITEMSTRUCT* request) { return DrawMenuItemAtDpi(request, MenuDpi()); }
+bool DrawMenuItem(const DRAWITEMSTRUCT* request) { return DrawMenuItemAtDpi(request, MenuDpi()); }
 
 UINT MenuDpi() {
   GUITHREADINFO thread = {};
@@ -56,15 +56,15 @@ UINT MenuDpi() {
   return WindowDpi((thread.flags & GUI_INMENUMODE) ? thread.hwndMenuOwner : nullptr);
 }
 
-int MeasureMenuItemAtDpi(MEASUREITEMSTRUCT* request, UINT dpi) {
-  if (request->CtlType != ODT_MENU) return 1;
+bool MeasureMenuItemAtDpi(MEASUREITEMSTRUCT* request, UINT dpi) {
+  if (request->CtlType != ODT_MENU) return true;
   const auto* record = reinterpret_cast<const MenuItemData*>(request->itemData);
   UniqueFont font = MenuFont(dpi);
-  if (!font) return 0;
+  if (!font) return false;
   WindowDC screen(nullptr);
   if (!screen) {
     TRACE_FAILURE(LastFailure());
-    return 0;
+    return false;
   }
   SIZE extent = {};
   {
@@ -75,11 +75,11 @@ int MeasureMenuItemAtDpi(MEASUREITEMSTRUCT* request, UINT dpi) {
   const int height = extent.cy + ScaleToDpi(kCaptionPadding, dpi);
   const int pictureHeight = MenuBitmapSize(dpi);
   request->itemHeight = static_cast<UINT>(height < pictureHeight ? pictureHeight : height);
-  return 1;
+  return true;
 }
 
-int DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi) {
-  if (request->CtlType != ODT_MENU) return 1;
+bool DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi) {
+  if (request->CtlType != ODT_MENU) return true;
   const auto* record = reinterpret_cast<const MenuItemData*>(request->itemData);
   HDC dc = request->hDC;
   const RECT& item = request->rcItem;
@@ -103,7 +103,7 @@ int DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi) {
   UniqueBitmap bitmap(::LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(id)));
   if (!bitmap) {
     TRACE_FAILURE(LastFailure());
-    return 0;
+    return false;
   }
   BITMAP info = {};
   ::GetObjectA(bitmap.get(), sizeof(info), &info);

@@ -2,15 +2,15 @@
 #pragma once
 #include <windows.h>
 
-// Both answer 1 when the request was handled or is not for a menu item, and
-// 0 when it failed; a failure is traced. They work at MenuDpi().
-int MeasureMenuItem(MEASUREITEMSTRUCT* request);
-int DrawMenuItem(const DRAWITEMSTRUCT* request);
+// Both answer true when the request was handled or is not for a menu item,
+// and false when it failed; a failure is traced. They work at MenuDpi().
+bool MeasureMenuItem(MEASUREITEMSTRUCT* request);
+bool DrawMenuItem(const DRAWITEMSTRUCT* request);
 
 // The same at a given resolution: the picture nearest to 16 x dpi / 96
 // pixels, the caption in the menu font at dpi.
-int MeasureMenuItemAtDpi(MEASUREITEMSTRUCT* request, UINT dpi);
-int DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi);
+bool MeasureMenuItemAtDpi(MEASUREITEMSTRUCT* request, UINT dpi);
+bool DrawMenuItemAtDpi(const DRAWITEMSTRUCT* request, UINT dpi);
 
 // The resolution of the window the open menu belongs to (the thread's menu
 // owner), or the screen's while no menu is open.

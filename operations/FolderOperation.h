@@ -15,14 +15,6 @@
 #include "settings/SelectedFolders.h"
 #include "settings/Settings.h"
 
-// Messages from the worker to the dialog; the texts are wide.
-constexpr UINT WM_OP_DONE = WM_APP;      // posted as the worker's last action
-constexpr UINT WM_OP_FILE = WM_APP + 1;  // sent, wParam = shortened path
-constexpr UINT WM_OP_PASS = WM_APP + 2;  // sent, wParam = "Pass n of m"
-// Sent, wParam = const ProgressFigures*; lParam 1: a change of state, shown
-// at once.
-constexpr UINT WM_OP_PROGRESS = WM_APP + 3;
-
 struct FolderOperation {
   FolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode);
   FolderOperation(const FolderOperation&) = delete;
@@ -65,58 +57,6 @@ struct FolderOperation {
   OperationCounts Counts() const;
 };
 
-// Fills messageText and folderListText with the question and the folder list.
-void ComposeConfirmation(FolderOperation& operation);
-// Why the run must not start, as the dialog shows it; "" when it may. Every
-// Delete mode refuses a selection that holds a drive root; Clean refuses a
-// mask list without a usable mask (HasUsableMask).
-std::wstring ComposeRefusal(const FolderOperation& operation);
-// The closing report from the counters.
-std::wstring ComposeReport(const FolderOperation& operation);
-// A path shortened to at most 54 characters for one line of the dialog; a
-// character outside the Basic Multilingual Plane is never cut in two.
-std::wstring ShortenPath(const std::wstring& path);
-
-// The progress lines of the dialog (the counts line with the bar, the rate
-// and the time left). Each repaints at most once per 100 ms, by time stamps
-// shared by every operation dialog of the process.
-enum ProgressLine { PathLine = 0, PassesLine = 1, CountsLine = 2 };
-// False while the line would drop a new text: the worker then spares itself
-// the exchange with the dialog thread, which under Wine costs more than
-// deleting a small file.
-bool ProgressLineDue(ProgressLine line);
-
 // A Delete or Clean run in `mode` over the folders: the question, the work
 // and the report, in the modal operation dialog (owner may be null).
 void RunFolderOperation(const Settings& settings, const SelectedFolders& folders, OperationMode mode, HWND owner);
-
-// Runs the modal operation dialog (owner may be null); -1 when it could not be
-// shown, else 0.
-INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner);
-
-// The worker: thread procedure, its body, and the callbacks of the walker
-// and the eraser.
-DWORD WINAPI OperationWorker(void* operation);
-void WorkerMain(FolderOperation& operation);
-int32_t VisitEntry(const wchar_t* path, int32_t kind, void* operation);
-int32_t ReportPass(int32_t pass, int32_t passCount, void* operation);
-// The eraser's word after each chunk: a cancellation stops within the pass.
-int32_t ReportChunk(uint64_t bytesWritten, void* operation);
-// Counts what a run that ended early left undone: `undone` errors, among the
-// files for Clean (whose report counts files alone), else among the folders.
-void CountUnfinished(FolderOperation& operation, uint32_t undone);
-
-// Platform calls of a run that tests must be able to fail.
-struct OperationPlatform {
-  HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                               LPVOID parameter, DWORD flags, LPDWORD threadId);
-  void*(WINAPI* heapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
-  DWORD(WINAPI* tickCount)();
-};
-// The table in use; tests change entries and put the real ones back.
-OperationPlatform& OperationCalls();
-// The system's own functions.
-const OperationPlatform& RealOperationCalls();
-// Forgets the progress lines' time stamps, as if no dialog had shown a line
-// lately.
-void ResetProgressLines();

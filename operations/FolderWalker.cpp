@@ -284,7 +284,7 @@ void Walk::Keep(Level& level) {
 int32_t Walk::EnterOwn() {
   auto level = std::make_unique<Level>();
   level->length = path_.size();
-  level->filePass = options_.recurse == 0;
+  level->filePass = !options_.recurse;
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (options_.followOwnLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   *level->folder.put() = calls.createFile(path_.c_str(), kListAccess, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
@@ -391,7 +391,7 @@ int32_t MaskMatch(const wchar_t* name, const char* masks, int32_t include) {
 
 bool IsLinkEntry(const wchar_t* path) { return LookAtEntry(calls, path).IsLink(); }
 
-int32_t RemoveLinkEntry(const wchar_t* path) {
+bool RemoveLinkEntry(const wchar_t* path) {
   const DWORD attributes = calls.getFileAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     TRACE_LAST_FAILURE();
@@ -452,7 +452,7 @@ DWORD MayRemove(const WalkPlace& place, int32_t kind, HANDLE entry) {
 
 }  // namespace
 
-int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind) {
+bool RemoveEntryAt(const WalkPlace& place, int32_t kind) {
   FILE_DISPOSITION_INFO disposition = {TRUE};
   // A folder the walk held from its check to here is what was listed.
   if (place.entry) {

@@ -61,7 +61,7 @@ class ListingStore {
 using EntryCallback = int32_t (*)(const wchar_t* path, int32_t kind, void* context);
 
 struct WalkOptions {
-  int32_t recurse;      // non-zero: descend into subfolders
+  bool recurse;         // descend into subfolders
   int32_t include;      // sense of the mask list (see MaskMatch)
   const char* masks;    // ";"-separated masks in the user's code page, not owned
   EntryCallback visit;
@@ -72,13 +72,13 @@ struct WalkOptions {
   // Where the walker puts each entry's place just before its visit; none:
   // not wanted.
   WalkPlace* place = nullptr;
-  // Non-zero: a walk's own folder that is a link is walked where it points
+  // True: a walk's own folder that is a link is walked where it points
   // (Clean works in the folder the user sees). Otherwise it is reported as a
   // link and not entered.
-  int32_t followOwnLink = 0;
-  // Non-zero: subfolders are opened with the right to delete them and held
+  bool followOwnLink = false;
+  // True: subfolders are opened with the right to delete them and held
   // open for their done visit (WalkPlace::entry).
-  int32_t openToRemove = 0;
+  bool openToRemove = false;
   // Where each folder's listing is kept, and read from when an earlier walk
   // kept it; none: every folder is read from the system.
   ListingStore* listings = nullptr;
@@ -115,9 +115,9 @@ bool IsSelectableFolder(const std::wstring& path);
 // removed as links in every mode and never overwritten.
 bool IsLinkEntry(const wchar_t* path);
 // Removes a link itself, never what it points to: RemoveDirectoryW for a
-// folder link, DeleteFileW for a file link. Non-zero on success, last error
+// folder link, DeleteFileW for a file link. True on success, last error
 // set on failure.
-int32_t RemoveLinkEntry(const wchar_t* path);
+bool RemoveLinkEntry(const wchar_t* path);
 // True when a listing of the folder shows no entry but "." and "..". Else
 // false with the last error set: ERROR_DIR_NOT_EMPTY, or why it cannot be
 // listed.
@@ -128,6 +128,6 @@ bool IsEmptyFolder(const wchar_t* path);
 // A link goes as the link alone: its handle must be the link's own, which
 // Wine does not give for host links (then nothing is removed). A file or
 // an emptied folder goes only while it is still the entry the listing
-// showed. Non-zero on success; else the last error says why
+// showed. True on success; else the last error says why
 // (ERROR_FILE_INVALID: the name now holds something else).
-int32_t RemoveEntryAt(const WalkPlace& place, int32_t kind);
+bool RemoveEntryAt(const WalkPlace& place, int32_t kind);

@@ -1,8 +1,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "operations/OperationDialog.h"
+
 #include "base/HelpPopup.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationMessages.h"
+#include "operations/OperationPlatform.h"
+#include "operations/OperationWorker.h"
+#include "operations/ProgressLines.h"
+#include "operations/RunTexts.h"
 #include "operations/ProgressTexts.h"
 #include "operations/TaskbarProgress.h"
 #include "resources/ResourceIds.h"
@@ -16,18 +23,6 @@
 #include "base/WindowDpi.h"
 
 namespace {
-
-// Shared by every operation dialog of the process: each progress line
-// repaints at most once per 100 ms.
-// Written by dialog threads, read by workers.
-volatile LONG lineStamps[3] = {0, 0, 0};
-constexpr DWORD kRepaintInterval = 100;
-
-bool DueAt(ProgressLine line, DWORD now) {
-  // Unsigned difference: the tick counter's wrap-around does no harm.
-  const DWORD stamp = static_cast<DWORD>(::InterlockedCompareExchange(&lineStamps[line], 0, 0));
-  return now - stamp > kRepaintInterval;
-}
 
 std::wstring ModuleText(unsigned id) { return WideFromUtf8(ModuleStringUtf8(id)); }
 
@@ -129,7 +124,7 @@ void OperationDialog::Initialise() {
   const int size = NearestSizeAtDpi(kModeIconSizes, kModeIconSizes[0], WindowDpi(window_));
   op_.icon.reset(static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kIcons[op_.mode]), IMAGE_ICON,
                                                  size, size, LR_DEFAULTCOLOR)));
-  ::SetWindowTextW(window_, ModuleText(IDS_CAPTION_RECYCLE + op_.mode).c_str());
+  ::SetWindowTextW(window_, ModuleText(ModeCaptionId(op_.mode)).c_str());
   ::SendDlgItemMessageA(window_, IDC_MODEICON, STM_SETICON, reinterpret_cast<WPARAM>(op_.icon.get()), 0);
   // A refusal comes before everything, the start without a question too.
   const std::wstring refusal = ComposeRefusal(op_);
@@ -221,8 +216,8 @@ void OperationDialog::OnCancel() {
 
 void OperationDialog::ShowProgress(ProgressLine line, const wchar_t* text, std::wstring* kept, int control) {
   const DWORD now = calls.tickCount();
-  if (!DueAt(line, now)) return;
-  ::InterlockedExchange(&lineStamps[line], static_cast<LONG>(now));
+  if (!ProgressLineDueAt(line, now)) return;
+  StampProgressLine(line, now);
   *kept = text ? text : L"";
   SetText(control, *kept);
 }
@@ -253,8 +248,8 @@ void OperationDialog::MakeRoomForProgress() {
 
 void OperationDialog::OnProgress(const ProgressFigures& figures, bool now) {
   const DWORD tick = calls.tickCount();
-  if (!now && !DueAt(CountsLine, tick)) return;
-  ::InterlockedExchange(&lineStamps[CountsLine], static_cast<LONG>(tick));
+  if (!now && !ProgressLineDueAt(CountsLine, tick)) return;
+  StampProgressLine(CountsLine, tick);
   const HWND bar = ::GetDlgItem(window_, IDC_PROGRESS);
   ::SendMessageW(bar, PBM_SETRANGE32, 0, kBarRange);
   const uint32_t position = BarPosition(figures);
@@ -342,14 +337,6 @@ void OperationDialog::MoveDown(int control, int distance) {
 
 OperationPlatform& OperationCalls() { return calls; }
 const OperationPlatform& RealOperationCalls() { return kRealCalls; }
-
-bool ProgressLineDue(ProgressLine line) { return DueAt(line, calls.tickCount()); }
-
-void ResetProgressLines() {
-  ::InterlockedExchange(&lineStamps[PathLine], 0);
-  ::InterlockedExchange(&lineStamps[PassesLine], 0);
-  ::InterlockedExchange(&lineStamps[CountsLine], 0);
-}
 
 INT_PTR RunOperationDialog(FolderOperation& operation, HWND owner) {
   OperationDialog dialog(operation, owner);

@@ -25,9 +25,6 @@ std::string FullList(const std::vector<std::string>& folders) {
   return list;
 }
 
-// A stored method outside the enumeration erases as ZeroPass, and is named so.
-unsigned MethodNameId(uint32_t method) { return IDS_METHOD_ZERO + (method < kEraseMethodCount ? method : ZeroPass); }
-
 unsigned ConfirmationId(OperationMode mode) {
   switch (mode) {
     case ModeRecycle: return IDS_CONFIRM_RECYCLE;
@@ -72,7 +69,7 @@ ConfirmationTexts ComposeConfirmationTexts(const ConfirmationInput& input, const
     return texts;
   }
   if (input.mode == ModeErase) {
-    const std::string method = load(MethodNameId(input.eraseMethod));
+    const std::string method = load(EraseMethodNameId(input.eraseMethod));
     texts.message = FillText(load(ConfirmationId(input.mode)).c_str(), method.c_str(), shortList.c_str());
   } else {
     texts.message = FillText(load(ConfirmationId(input.mode)).c_str(), shortList.c_str());

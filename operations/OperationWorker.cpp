@@ -1,8 +1,13 @@
+#include "operations/OperationWorker.h"
+
 #include <windows.h>
 
 #include "erase/EraseEnd.h"
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationMessages.h"
+#include "operations/RunTexts.h"
+#include "operations/ProgressLines.h"
 #include "operations/FolderWalker.h"
 #include "operations/RecyclePath.h"
 #include "base/FileSystemPlatform.h"

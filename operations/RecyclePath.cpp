@@ -6,7 +6,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "operations/FolderOperation.h"
+#include "operations/OperationPlatform.h"
 #include "operations/FolderWalker.h"
 #include "operations/PathNames.h"
 #include "base/FileSystemPlatform.h"
@@ -24,7 +24,7 @@ RecyclePlatform calls = kRealCalls;
 RecyclePlatform& RecycleCalls() { return calls; }
 const RecyclePlatform& RealRecycleCalls() { return kRealCalls; }
 
-int32_t RecyclePath(const wchar_t* extended) {
+bool RecyclePath(const wchar_t* extended) {
   // Wine's shell offers to delete for good what is not there at all.
   if (FileSystemCalls().getFileAttributes(extended) == INVALID_FILE_ATTRIBUTES) {
     TRACE_LAST_FAILURE();

@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-// 1 when the item went to the recycling bin (or, where the bin refused it,
-// was deleted because the user said so when asked), else 0: the item is
+// True when the item went to the recycling bin (or, where the bin refused it,
+// was deleted because the user said so when asked), else false: the item is
 // still there, or the user declined, or the shell could not be given the
 // path as it is (see IsShellExactPath). Shows no progress.
-int32_t RecyclePath(const wchar_t* path);
+bool RecyclePath(const wchar_t* path);
 
 // The shell's file operation, which tests replace to make the bin refuse
 // what Wine's would take.

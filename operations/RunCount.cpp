@@ -2,6 +2,10 @@
 
 #include "erase/ErasePasses.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationMessages.h"
+#include "operations/RunTexts.h"
+#include "operations/ProgressLines.h"
+#include "operations/OperationPlatform.h"
 #include "operations/PathNames.h"
 #include "operations/RecyclePath.h"
 #include "base/FileSystemPlatform.h"

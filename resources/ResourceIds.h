@@ -1,6 +1,6 @@
 // Every resource and control id of the module: dialogs, icons, bitmaps,
 // the clip, controls and strings. Shared by the resource scripts and code;
-// the string table's texts are in strings.inc.
+// the string table's names, numbers and texts are in strings.inc.
 #pragma once
 
 #define IDD_ITEMS_PAGE 105
@@ -35,11 +35,6 @@
 #define IDC_ERASE_VERIFY 330
 #define IDC_SOLID_STATE_NOTE 331
 #define IDC_DOSBOX_SHELL 332
-
-// Shown when a mask list holds the history's separator.
-#define IDS_MASK_BAR_REFUSED 530
-// Shown when a mask list holds no mask at all.
-#define IDS_MASK_NONE_REFUSED 531
 
 // The Apply button of a property sheet: comctl32's own id, which its headers
 // do not name.
@@ -131,81 +126,8 @@ constexpr int kModeIconSizes[] = {32, 48, 64};
 constexpr int kTabIconSizes[] = {16, 20, 24, 32};
 
 enum StringId : unsigned {
-  IDS_POPUP = 401,
-  IDS_POPUP_HELP = 402,
-  IDS_CONFIGURE = 403,
-  IDS_CONFIGURE_HELP = 404,
-  IDS_SHEET_CAPTION = 405,
-  IDS_DOSBOX = 406,
-  IDS_DOSBOX_HELP = 407,
-  IDS_DELETE = 408,
-  IDS_DELETE_HELP = 409,
-  IDS_CONFIRM_RECYCLE = 410,
-  IDS_CONFIRM_DELETE = 411,
-  IDS_CONFIRM_ERASE = 412,
-  IDS_CONFIRM_CLEAN = 413,
-  IDS_NOT = 414,
-  IDS_AND_SUBFOLDERS = 415,
-  IDS_CAPTION_RECYCLE = 416,
-  IDS_CAPTION_DELETE = 417,
-  IDS_CAPTION_ERASE = 418,
-  IDS_CAPTION_CLEAN = 419,
-  IDS_CANCEL = 420,
-  IDS_EXIT = 421,
-  IDS_CLEAN = 422,
-  IDS_CLEAN_HELP = 423,
-  IDS_REPORT_CLEAN = 424,
-  IDS_REPORT_DELETE = 425,
-  IDS_BYTE = 426,
-  IDS_BYTES = 427,
-  IDS_KB = 428,
-  IDS_MB = 429,
-  IDS_GB = 430,
-  IDS_FREED = 431,
-  IDS_FOLDER_LIST = 432,
-  IDS_CLEAN_LIST = 433,
-  IDS_FILE_DELETED = 434,
-  IDS_FILES_DELETED = 435,
-  IDS_FOLDER_REMOVED = 436,
-  IDS_FOLDERS_REMOVED = 437,
-  IDS_ERROR = 438,
-  IDS_ERRORS = 439,
-  IDS_METHOD_ZERO = 440,  // + EraseMethod value
-  IDS_METHOD_RANDOM = 441,
-  IDS_METHOD_DOD = 442,
-  IDS_METHOD_GUTMANN = 443,
-  IDS_PASS_OF = 444,
-  IDS_NO_USABLE_MASK = 445,
-  IDS_DRIVE_ROOT_REFUSED = 446,
-  IDS_NOT_IN_PLACE = 447,
-  IDS_SOLID_STATE_NOTE = 450,
-  IDS_SHELL_COMMAND_PROMPT = 460,  // + DosBoxInterpreter value
-  IDS_SHELL_WINDOWS_POWERSHELL = 461,
-  IDS_SHELL_POWERSHELL_7 = 462,
-  IDS_SHELL_WINDOWS_TERMINAL = 463,
-  IDS_COUNTING = 475,
-  IDS_PROGRESS_FILES = 476,
-  IDS_PROGRESS_ITEMS = 477,
-  IDS_BYTE_RATE = 478,
-  IDS_ITEM_RATE = 479,
-  IDS_TIME_LEFT = 480,
-  IDS_PAUSE = 481,
-  IDS_RESUME = 482,
-  IDS_TIME_LEFT_ONE = 483,
-  IDS_HELP_DOSBOX_PARAM = 501,
-  IDS_HELP_RECYCLE = 502,
-  IDS_HELP_PERMANENT = 503,
-  IDS_HELP_ERASE = 504,
-  IDS_HELP_METHOD = 505,
-  IDS_HELP_CONFIRM = 506,
-  IDS_HELP_DELETE_REPORT = 507,
-  IDS_HELP_MASKS = 508,
-  IDS_HELP_INCLUDE = 509,
-  IDS_HELP_EXCLUDE = 510,
-  IDS_HELP_SUBFOLDERS = 511,
-  IDS_HELP_CLEAN_REPORT = 512,
-  IDS_HELP_MENU_ICONS = 513,
-  IDS_HELP_ERASE_VERIFY = 514,
-  IDS_HELP_DOSBOX_SHELL = 520,
+#define STR(name, id, text) name = id,
+#include "resources/strings.inc"
+#undef STR
 };
 #endif

@@ -2,7 +2,7 @@
 
 #include "base/ErrorReturn.h"
 #include "config/ConfigSheet.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "operations/FolderOperation.h"
 #include "resources/ResourceIds.h"
 
@@ -21,7 +21,7 @@ void RunConfigure(const CommandContext& context) { ShowConfigSheet(context.setti
 
 // Ctrl+Shift asks for an administrator's prompt, as Terminal's own menu does.
 void RunDosBox(const CommandContext& context) {
-  OpenCommandPrompt(context.settings, context.folders, context.shiftDown && context.controlDown);
+  OpenDosBox(context.settings, context.folders, context.shiftDown && context.controlDown);
 }
 
 void RunDelete(const CommandContext& context) {

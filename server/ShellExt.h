@@ -41,10 +41,8 @@ class CShellExt : public IShellExtInit, public IContextMenu3, public IProvideCla
   STDMETHODIMP GetClassInfo(ITypeInfo** typeInfo) override;
 
   // Commands of the folder menu; each runs synchronously.
-  void RunCommandBox();
+  void RunDosBox();
   void RunDeleteCommand(bool shiftDown);
-  void RunCleanCommand();
-  void RunConfigureCommand();
 
   Settings& settings() { return settings_; }
   const SelectedFolders& folders() const { return folders_; }

@@ -133,13 +133,9 @@ STDMETHODIMP CShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   COM_TRY_END
 }
 
-void CShellExt::RunConfigureCommand() { RunMenuCommand(*this, CmdConfigure, false, false); }
-
-void CShellExt::RunCommandBox() { RunMenuCommand(*this, CmdDosBox, false, false); }
+void CShellExt::RunDosBox() { RunMenuCommand(*this, CmdDosBox, false, false); }
 
 void CShellExt::RunDeleteCommand(bool shiftDown) { RunMenuCommand(*this, CmdDelete, shiftDown, false); }
-
-void CShellExt::RunCleanCommand() { RunMenuCommand(*this, CmdClean, false, false); }
 
 STDMETHODIMP CShellExt::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
   return HandleMenuMsg2(message, wParam, lParam, nullptr);

@@ -53,6 +53,15 @@ enum OperationMode : int32_t {
 // mode; such a run must not start.
 bool DeleteModeFor(int32_t deleteOption, bool shiftDown, OperationMode* mode);
 
+// The string that names each value of the enumerations, looked up in tables
+// and never computed from the value, so that a renumbered string names
+// nothing rather than its neighbour's value. An unknown method is named as
+// ZeroPass, which erases it; an unknown interpreter as Command Prompt.
+unsigned EraseMethodNameId(uint32_t method);
+unsigned InterpreterNameId(uint32_t interpreter);
+// The operation dialog's caption for a run in `mode`.
+unsigned ModeCaptionId(OperationMode mode);
+
 // The registry stores both as plain numbers, and a value outside the
 // enumeration must survive a load and a save unchanged, so the fields keep
 // their integer types.

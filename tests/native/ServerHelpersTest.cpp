@@ -13,9 +13,9 @@ TEST(ResultFromError, PositiveErrorsBecomeWin32FailuresNegativeCodesPassZeroIsSu
   EXPECT_EQ(0, ResultFromError(0));
 }
 
-TEST(FormatText, SizesTheResultFromWhatItHolds) {
+TEST(FillText, SizesTheResultFromWhatItHolds) {
   const std::string big(100000, 'a');
-  EXPECT_EQ(big + "|7", FormatText("%s|%u", big.c_str(), 7u));
+  EXPECT_EQ(big + "|7", FillText("%s|%u", big.c_str(), 7u));
   EXPECT_EQ("1.5 Mb", FillText("%.1f Mb", 1.5));
   EXPECT_EQ("", FillText(""));
 }

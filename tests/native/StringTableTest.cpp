@@ -10,7 +10,7 @@ namespace {
 const std::map<unsigned, std::string>& Table() { return TableStrings(); }
 }  // namespace
 
-TEST(StringTable, HoldsEveryIdFrom401To447And501To513) {
+TEST(StringTable, HoldsEveryIdFrom401To447And501To513AndTheCleanPageRefusals) {
   for (unsigned id = 401; id <= 447; ++id) EXPECT_EQ(1u, Table().count(id)) << id;
   for (unsigned id = 501; id <= 513; ++id) EXPECT_EQ(1u, Table().count(id)) << id;
   // The solid-state note, the interpreters' names and the help of the
@@ -18,7 +18,8 @@ TEST(StringTable, HoldsEveryIdFrom401To447And501To513) {
   for (unsigned id : {450u, 460u, 461u, 462u, 463u, 514u, 520u}) EXPECT_EQ(1u, Table().count(id)) << id;
   // The Working state's progress lines and the Pause button.
   for (unsigned id = 475; id <= 483; ++id) EXPECT_EQ(1u, Table().count(id)) << id;
-  EXPECT_EQ(47u + 13u + 7u + 9u, Table().size());
+  for (unsigned id : {530u, 531u}) EXPECT_EQ(1u, Table().count(id)) << id;
+  EXPECT_EQ(47u + 13u + 7u + 9u + 2u, Table().size());
 }
 
 TEST(StringTable, GutmannHelpNamesTheAuthorOnLineTwenty) {
@@ -40,4 +41,13 @@ TEST(StringTable, QuotesInTheParameterHelpBelongToTheText) {
       "For a list of possible parameters type \"cmd /?\" (Windows NT+) or \"command /?\" (Windows 98+) on the DOS "
       "command prompt; e.g. \"/k macros.bat\" runs macros.bat as the first command in the new DOS box.",
       Table().at(501));
+}
+
+TEST(StringTable, TheMaskRefusalQuotesTheSeparatorItRefuses) {
+  EXPECT_EQ("A mask list cannot contain the character \"|\". Separate the masks with a semi-colon (;).",
+            Table().at(530));
+  EXPECT_EQ(
+      "The mask list holds no mask. Enter at least one filename, e.g. *.tmp; separate the masks with a semi-colon "
+      "(;).",
+      Table().at(531));
 }

@@ -6,7 +6,7 @@
 
 inline const std::map<unsigned, std::string>& TableStrings() {
   static const std::map<unsigned, std::string> table = {
-#define STR(id, text) {id, text},
+#define STR(name, id, text) {id, text},
 #include "resources/strings.inc"
 #undef STR
   };

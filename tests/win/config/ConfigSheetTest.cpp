@@ -16,7 +16,7 @@
 #include "TestSupport.h"
 #include "resources/ResourceIds.h"
 #include "config/ConfigPage.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "server/ShellExt.h"
 #include "tests/shared/MaskHistoryExample.h"
 #include "tests/shared/SeamOverride.h"

@@ -13,7 +13,7 @@
 #include "SheetDriver.h"
 #include "SolidStateDrive.h"
 #include "TestSupport.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "resources/ResourceIds.h"
 #include "tests/shared/SeamOverride.h"
 

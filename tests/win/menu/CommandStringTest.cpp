@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "MenuTestSupport.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "tests/shared/SeamOverride.h"
 
 using namespace menu_test;
@@ -109,7 +109,7 @@ TEST_F(MenuTest, OnlyHelpTextRequestsAreAnswered) {
   }
 }
 
-TEST_F(MenuTest, OnlyTheDosBoxOffsetStartsTheCommandBox) {
+TEST_F(MenuTest, OnlyTheDosBoxOffsetStartsTheDosBox) {
   const std::string a = temp_.MakeFolder("a");
   const std::string b = temp_.MakeFolder("b");
   Handler handler;

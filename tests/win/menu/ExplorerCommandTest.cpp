@@ -7,7 +7,7 @@
 
 #include "MenuTestSupport.h"
 #include "base/Module.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "server/ExplorerCommand.h"
 #include "tests/win/operations/WideTree.h"
 #include "tests/shared/SeamOverride.h"

@@ -312,7 +312,7 @@ TEST_F(MenuTest, HostPrintsTheCommandTreeForEachItemsValueAndSelection) {
   EXPECT_TRUE(HasLine(none.Output(), "Varnoke/Configure...\tenabled\t-\t-\tConfigure Varnoke.")) << none.Output();
 }
 
-TEST_F(MenuTest, HostRunsTheCommandBoxByFullPathButNotWhenDisabled) {
+TEST_F(MenuTest, HostRunsTheDosBoxByFullPathButNotWhenDisabled) {
   WriteSetting("DosBoxParam", std::string("/c echo modern>> marker.txt"));
   const std::string a = temp_.MakeFolder("alpha");
   const std::string b = temp_.MakeFolder("beta");

@@ -14,6 +14,8 @@
 #include "erase/RandomName.h"
 #include "operations/FolderOperation.h"
 #include "base/FileSystemPlatform.h"
+#include "operations/ProgressLines.h"
+#include "operations/OperationWorker.h"
 #include "tests/win/operations/WideTree.h"
 #include "tests/shared/SeamOverride.h"
 

@@ -11,8 +11,10 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationDialog.h"
+#include "operations/OperationWorker.h"
 #include "operations/FolderWalker.h"
 #include "resources/ResourceIds.h"
 #include "server/ShellExt.h"
@@ -50,7 +52,7 @@ struct WorkerLike {
   }
   ~WorkerLike() { ::DestroyWindow(operation.window); }
 
-  int32_t Walk(const std::wstring& folder, int32_t recurse, const char* masks) {
+  int32_t Walk(const std::wstring& folder, bool recurse, const char* masks) {
     WalkOptions options{recurse, 1, masks, &WorkerLike::Visit, this, &operation.listedSize};
     options.place = &operation.listedPlace;
     options.openToRemove = operation.mode == ModeDelete || operation.mode == ModeErase;
@@ -231,7 +233,7 @@ TEST_F(DISABLED_HostDrive, ADriveRootGetsTheMenuTheDosBoxAndClean) {
   {
     SeamOverride calls(CommandBoxCalls());
     calls->shellExecuteEx = &RecordStart;
-    OpenCommandPrompt(Settings(), SelectedFolders{root_}, false);
+    OpenDosBox(Settings(), SelectedFolders{root_}, false);
   }
   EXPECT_EQ(root_, startedIn) << "the box starts in the root";
 

@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationWorker.h"
 #include "base/OpenAt.h"
 #include "base/FileSystemPlatform.h"
 #include "tests/win/operations/WideTree.h"

@@ -15,6 +15,7 @@
 #include "base/Module.h"
 #include "base/WindowDpi.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationDialog.h"
 #include "resources/ResourceIds.h"
 #include "tests/win/operations/WideTree.h"
 

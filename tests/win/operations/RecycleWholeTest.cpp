@@ -12,6 +12,7 @@
 #include "DialogDriver.h"
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationDialog.h"
 #include "operations/RecyclePath.h"
 #include "resources/ResourceIds.h"
 #include "tests/win/operations/WideTree.h"

@@ -18,6 +18,10 @@
 #include "TestSupport.h"
 #include "erase/Eraser.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationMessages.h"
+#include "operations/RunTexts.h"
+#include "operations/ProgressLines.h"
+#include "operations/OperationWorker.h"
 #include "operations/FolderWalker.h"
 #include "base/OpenAt.h"
 #include "operations/RecyclePath.h"
@@ -25,7 +29,7 @@
 #include "base/WideText.h"
 #include "base/ErrorReturn.h"
 #include "tests/win/operations/WideTree.h"
-#include "tools/win/enginebench/DependencyTree.h"
+#include "tests/win/support/DependencyTree.h"
 #include "tests/shared/SeamOverride.h"
 
 using namespace wide_tree;

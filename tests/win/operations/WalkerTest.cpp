@@ -48,7 +48,7 @@ struct Recorder {
     self.visits.push_back({path, kind, error});
     return self.stopAt == path ? self.stopWith : 0;
   }
-  int32_t Walk(const std::wstring& folder, int32_t recurse, const char* masks = "*", int32_t include = 1) {
+  int32_t Walk(const std::wstring& folder, bool recurse, const char* masks = "*", int32_t include = 1) {
     WalkOptions options{recurse, include, masks, &Recorder::Callback, this};
     return WalkFolder(folder.c_str(), options);
   }

@@ -8,6 +8,11 @@
 
 #include "TestSupport.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationMessages.h"
+#include "operations/RunTexts.h"
+#include "operations/ProgressLines.h"
+#include "operations/OperationWorker.h"
+#include "operations/OperationPlatform.h"
 #include "tests/win/operations/WideTree.h"
 #include "tests/shared/SeamOverride.h"
 

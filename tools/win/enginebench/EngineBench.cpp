@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "DependencyTree.h"
-#include "EngineAlone.h"
+#include "tests/win/support/DependencyTree.h"
 #include "erase/ErasePlatform.h"
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationWorker.h"
 #include "tools/win/BenchClock.h"
 
 namespace {
@@ -129,6 +129,17 @@ LRESULT CALLBACK Sink(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+// A message-only window that takes the worker's progress messages.
+HWND MakeSinkWindow() {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = &Sink;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"EngineBenchSink";
+  ::RegisterClassW(&windowClass);
+  return ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           windowClass.hInstance, nullptr);
+}
+
 // A whole Delete run as the dialog's worker does it, progress messages and
 // report counts included, against a window that takes the messages.
 OperationCounts WorkerDelete(const std::wstring& folder, HWND window) {
@@ -144,13 +155,7 @@ OperationCounts WorkerDelete(const std::wstring& folder, HWND window) {
 // the bare loop, each on its own copy, the order alternating per round.
 int DependencyTreeDelete(const std::string& rootAnsi, int rounds, uint32_t files) {
   const std::wstring root = L"\\\\?\\" + std::wstring(rootAnsi.begin(), rootAnsi.end());
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = &Sink;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"EngineBenchSink";
-  ::RegisterClassW(&windowClass);
-  const HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                        windowClass.hInstance, nullptr);
+  const HWND window = MakeSinkWindow();
   std::vector<double> bare, worker, made;
   for (int r = 0; r < rounds; ++r) {
     const std::wstring a = root + L"\\bare", b = root + L"\\worker";
@@ -288,20 +293,22 @@ int main(int argc, char** argv) {
   std::printf("    random fill per MiB with the cursor/caret samples answered at once %.1f ms; 257 generator calls per 4 KiB alone %.1f ms\n",
               Median(noSamples) * 1e3, Median(generatorOnly) * 1e3);
 
-  // (c) deleting 10,000 files in 100 folders: walker against a bare loop.
+  // (c) deleting 10,000 files in 100 folders: the worker's walk against a
+  // bare loop.
+  const HWND window = MakeSinkWindow();
   std::vector<double> bareTree, walkerTree;
   for (int r = 0; r < rounds; ++r) {
     const std::string a = root + "\\bare", b = root + "\\walk";
     MakeTree(a, 100, 100);
     MakeTree(b, 100, 100);
-    EngineAloneCounts counts;
+    OperationCounts counts;
     for (int turn = 0; turn < 2; ++turn) {
       const double t = Now();
       if ((turn + r) % 2 == 0) {
         BareDelete(a);
         bareTree.push_back(Now() - t);
       } else {
-        EngineAloneDelete(std::wstring(b.begin(), b.end()), &counts);
+        counts = WorkerDelete(std::wstring(b.begin(), b.end()), window);
         walkerTree.push_back(Now() - t);
       }
     }
@@ -310,6 +317,7 @@ int main(int argc, char** argv) {
       return 5;
     }
   }
+  ::DestroyWindow(window);
   std::printf("(c) 10,000 files in 100 folders: bare loop %.0f ms (%.0f files/s), walker %.0f ms (%.0f files/s)\n",
               Median(bareTree) * 1e3, 10000 / Median(bareTree), Median(walkerTree) * 1e3, 10000 / Median(walkerTree));
   std::printf("    ratio walker/bare throughput %.2f by medians, %.2f by best runs (target >= 0.80)\n",

@@ -16,6 +16,7 @@
 #include "erase/Eraser.h"
 #include "erase/PassFiller.h"
 #include "operations/FolderOperation.h"
+#include "operations/OperationWorker.h"
 #include "tools/win/BenchClock.h"
 
 namespace {

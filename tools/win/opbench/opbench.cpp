@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "operations/FolderOperation.h"
+#include "operations/OperationDialog.h"
 #include "operations/RunCount.h"
 #include "operations/FolderWalker.h"
 #include "resources/ResourceIds.h"

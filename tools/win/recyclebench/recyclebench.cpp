@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "operations/FolderOperation.h"
+#include "operations/OperationWorker.h"
 #include "operations/RecyclePath.h"
 #include "tools/win/BenchClock.h"
 

@@ -1,4 +1,4 @@
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 
 #include <shlwapi.h>
 
@@ -77,23 +77,23 @@ std::wstring ProgramFilesFolder() {
 CommandBoxPlatform& CommandBoxCalls() { return calls; }
 const CommandBoxPlatform& RealCommandBoxCalls() { return kRealCalls; }
 
-const char* CommandInterpreterName(DWORD platformId) {
+const char* CommandPromptName(DWORD platformId) {
   return platformId == VER_PLATFORM_WIN32_NT ? "cmd.exe" : "command.com";
 }
 
-std::wstring CommandInterpreterPath(DWORD platformId) {
+std::wstring CommandPromptPath(DWORD platformId) {
   const std::wstring comSpec = IfInstalled(EnvironmentValue(L"ComSpec"));
   if (!comSpec.empty()) return comSpec;
   const std::wstring system = SystemDirectory();
   if (system.empty()) return std::wstring();
-  const char* name = CommandInterpreterName(platformId);
+  const char* name = CommandPromptName(platformId);
   return system + L"\\" + std::wstring(name, name + strlen(name));
 }
 
 std::wstring InterpreterPath(uint32_t choice) {
   switch (choice) {
     case CommandPrompt:
-      return IfInstalled(CommandInterpreterPath(GetPlatformId()));
+      return IfInstalled(CommandPromptPath(GetPlatformId()));
     case WindowsPowerShell:
       return IfInstalled(Beneath(SystemDirectory(), L"\\WindowsPowerShell\\v1.0\\powershell.exe"));
     case PowerShell7:
@@ -109,7 +109,7 @@ uint32_t InstalledInterpreter(uint32_t stored) {
   return stored != CommandPrompt && !InterpreterPath(stored).empty() ? stored : static_cast<uint32_t>(CommandPrompt);
 }
 
-void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders, bool elevated) {
+void OpenDosBox(const Settings& settings, const SelectedFolders& folders, bool elevated) {
   // Without a folder the interpreter would start wherever the shell happens
   // to be, so there is nothing to start.
   if (folders.empty()) {
@@ -120,7 +120,7 @@ void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders,
   // Command Prompt by its path as the system gives it, even where the file
   // cannot be seen: the system then says why it cannot start.
   const std::wstring interpreter =
-      choice == CommandPrompt ? CommandInterpreterPath(GetPlatformId()) : InterpreterPath(choice);
+      choice == CommandPrompt ? CommandPromptPath(GetPlatformId()) : InterpreterPath(choice);
   if (interpreter.empty()) return;
   const std::wstring& folder = folders.front();
   const std::wstring userParameters = WideFromCodePage(settings.DosBoxParam);

@@ -1,3 +1,5 @@
+#include "operations/RunTexts.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -6,8 +8,6 @@
 #include "operations/PathNames.h"
 #include "base/WideText.h"
 #include "base/DriveMedia.h"
-#include "base/ErrorReturn.h"
-#include "base/LastError.h"
 #include "base/Module.h"
 #include "base/Text.h"
 #include "resources/ResourceIds.h"
@@ -39,47 +39,7 @@ void DropLoneSurrogates(std::wstring* text) {
 std::string ShortenUtf8(const std::string& path) { return Utf8FromWide(ShortenPath(WideFromUtf8(path))); }
 std::string MaskTextUtf8(const std::string& masks) { return Utf8FromWide(WideFromCodePage(masks)); }
 
-// The file system's own case table (not the user's language) decides which
-// two names are one: "LCMAP_UPPERCASE" without linguistic casing is that table.
-std::wstring FoldAsFileSystem(const std::wstring& path) {
-  if (path.empty()) return path;
-  const int length = static_cast<int>(path.size());
-  const int needed = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), length, nullptr, 0,
-                                     nullptr, nullptr, 0);
-  if (needed <= 0) {
-    // Compared as spelled: an overlap then goes unseen, nothing is lost.
-    TRACE_LAST_FAILURE();
-    return path;
-  }
-  std::wstring folded(static_cast<size_t>(needed), L'\0');
-  const int mapped = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), length, &folded[0],
-                                     needed, nullptr, nullptr, 0);
-  if (mapped <= 0) {
-    TRACE_LAST_FAILURE();
-    return path;
-  }
-  folded.resize(static_cast<size_t>(mapped));
-  return folded;
-}
-
 }  // namespace
-
-FolderOperation::FolderOperation(const Settings& settings_, const SelectedFolders& folders_, OperationMode mode_)
-    : settings(settings_),
-      folders(folders_),
-      mode(mode_),
-      report(mode_ == ModeClean ? settings_.CleanReport : settings_.DeleteReport) {}
-
-OperationCounts FolderOperation::Counts() const {
-  OperationCounts counts;
-  counts.filesDeleted = filesDeleted;
-  counts.foldersRemoved = foldersRemoved;
-  counts.fileErrors = fileErrors;
-  counts.folderErrors = folderErrors;
-  counts.bytesFreed = bytesFreed;
-  counts.notInPlace = notInPlace;
-  return counts;
-}
 
 std::wstring ShortenPath(const std::wstring& path) {
   wchar_t shortened[kShownPathLength + 1];
@@ -129,14 +89,4 @@ std::wstring ComposeRefusal(const FolderOperation& operation) {
 
 std::wstring ComposeReport(const FolderOperation& operation) {
   return WideFromUtf8(ComposeReport(operation.mode, operation.Counts(), ModuleStringUtf8));
-}
-
-void RunFolderOperation(const Settings& settings, const SelectedFolders& selected, OperationMode mode, HWND owner) {
-  // A folder inside another selected one goes with it: walked twice, it
-  // would be counted twice and fail the second time. Clean without
-  // subfolders does each folder's own files alone, so there only a repeat goes.
-  const bool reachesInside = mode != ModeClean || settings.CleanSubfolders != 0;
-  const SelectedFolders folders = TopmostFolders(selected, &FoldAsFileSystem, reachesInside);
-  FolderOperation operation(settings, folders, mode);
-  RunOperationDialog(operation, owner);
 }

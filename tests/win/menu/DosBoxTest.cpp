@@ -1,6 +1,6 @@
 // "DOS Box": the request handed to the system, and real interpreter runs.
 #include "MenuTestSupport.h"
-#include "menu/CommandBox.h"
+#include "menu/DosBox.h"
 #include "base/Module.h"
 #include "tests/win/operations/WideTree.h"
 #include "tests/shared/SeamOverride.h"
@@ -76,7 +76,7 @@ class EnvironmentScope {
   std::wstring old_;
 };
 
-class CommandBoxTest : public MenuTest {
+class DosBoxTest : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
@@ -92,13 +92,13 @@ class CommandBoxTest : public MenuTest {
 
 }  // namespace
 
-TEST_F(CommandBoxTest, StartsTheInterpreterInTheFirstFolderWithTheStoredParameters) {
+TEST_F(DosBoxTest, StartsTheInterpreterInTheFirstFolderWithTheStoredParameters) {
   WriteSetting("DosBoxParam", std::string("/k macros.bat"));
   const std::string a = temp_.MakeFolder("first folder");
   const std::string b = temp_.MakeFolder("second");
   Handler handler;
   ASSERT_EQ(S_OK, handler.Initialize({a, b}));
-  handler->RunCommandBox();
+  handler->RunDosBox();
   ASSERT_EQ(1, launch.count);
   EXPECT_EQ(sizeof(SHELLEXECUTEINFOW), launch.info.cbSize);
   EXPECT_EQ(0u, launch.info.fMask);
@@ -109,17 +109,17 @@ TEST_F(CommandBoxTest, StartsTheInterpreterInTheFirstFolderWithTheStoredParamete
   EXPECT_EQ(W(a), launch.directory);
 }
 
-TEST_F(CommandBoxTest, EmptyParametersAreGivenAsEmptyText) {
+TEST_F(DosBoxTest, EmptyParametersAreGivenAsEmptyText) {
   const std::string a = temp_.MakeFolder("a");
   Handler handler;
   ASSERT_EQ(S_OK, handler.Initialize({a}));
-  handler->RunCommandBox();
+  handler->RunDosBox();
   ASSERT_EQ(1, launch.count);
   EXPECT_TRUE(launch.parametersGiven);
   EXPECT_EQ(L"", launch.parameters);
 }
 
-TEST_F(CommandBoxTest, TheInterpreterIsNamedByItsFullPathNeverByABareName) {
+TEST_F(DosBoxTest, TheInterpreterIsNamedByItsFullPathNeverByABareName) {
   const std::string a = temp_.MakeFolder("a");
   Handler handler;
   ASSERT_EQ(S_OK, handler.Initialize({a}));
@@ -128,28 +128,28 @@ TEST_F(CommandBoxTest, TheInterpreterIsNamedByItsFullPathNeverByABareName) {
   const std::wstring elsewhere = W(temp_.MakeFile("shell\\other.exe"));
   for (const wchar_t* comSpec : {L"cmd.exe", L"", L"C:\\no\\such\\cmd.exe"}) {
     EnvironmentScope scope(L"ComSpec", comSpec);
-    handler->RunCommandBox();
+    handler->RunDosBox();
     EXPECT_EQ(system, launch.file) << "ComSpec \"" << wide_tree::U8(comSpec) << "\" names no existing file by full path";
   }
   {
     EnvironmentScope scope(L"ComSpec", nullptr);
-    handler->RunCommandBox();
+    handler->RunDosBox();
     EXPECT_EQ(system, launch.file);
   }
   EnvironmentScope scope(L"ComSpec", elsewhere.c_str());
-  handler->RunCommandBox();
+  handler->RunDosBox();
   EXPECT_EQ(elsewhere, launch.file) << "a full ComSpec that names a file is the user's interpreter";
   SetPlatformIdForTesting(VER_PLATFORM_WIN32_WINDOWS);
   EnvironmentScope none(L"ComSpec", nullptr);
-  handler->RunCommandBox();
+  handler->RunDosBox();
   EXPECT_EQ(SystemFile(L"command.com"), launch.file);
-  EXPECT_STREQ("command.com", CommandInterpreterName(VER_PLATFORM_WIN32s));
-  EXPECT_STREQ("cmd.exe", CommandInterpreterName(VER_PLATFORM_WIN32_NT));
+  EXPECT_STREQ("command.com", CommandPromptName(VER_PLATFORM_WIN32s));
+  EXPECT_STREQ("cmd.exe", CommandPromptName(VER_PLATFORM_WIN32_NT));
 }
 
-TEST_F(CommandBoxTest, WithoutASelectedFolderNothingStarts) {
+TEST_F(DosBoxTest, WithoutASelectedFolderNothingStarts) {
   Handler handler;
-  handler->RunCommandBox();
+  handler->RunDosBox();
   EXPECT_EQ(0, launch.count);
 }
 
@@ -259,7 +259,7 @@ HRESULT InvokeDosBox(Handler& handler, DWORD mask = 0) {
 
 }  // namespace
 
-TEST_F(CommandBoxTest, EachInstalledChoiceStartsByItsFullPathWithTheParametersInTheFolder) {
+TEST_F(DosBoxTest, EachInstalledChoiceStartsByItsFullPathWithTheParametersInTheFolder) {
   FakeMachine machine(temp_);
   FakeMachine::Install(machine.Pwsh());
   FakeMachine::Install(machine.Terminal());
@@ -291,7 +291,7 @@ TEST_F(CommandBoxTest, EachInstalledChoiceStartsByItsFullPathWithTheParametersIn
   }
 }
 
-TEST_F(CommandBoxTest, AChoiceThatIsNotInstalledOrUnknownStartsCommandPrompt) {
+TEST_F(DosBoxTest, AChoiceThatIsNotInstalledOrUnknownStartsCommandPrompt) {
   FakeMachine machine(temp_);
   WriteSetting("DosBoxParam", std::string("/k macros.bat"));
   const std::string a = temp_.MakeFolder("a");
@@ -301,7 +301,7 @@ TEST_F(CommandBoxTest, AChoiceThatIsNotInstalledOrUnknownStartsCommandPrompt) {
     Handler handler;
     ASSERT_EQ(S_OK, handler.Initialize({a}));
     launch = Launch();
-    handler->RunCommandBox();
+    handler->RunDosBox();
     ASSERT_EQ(1, launch.count) << stored;
     EXPECT_EQ(SystemFile(L"cmd.exe"), launch.file) << stored;
     EXPECT_EQ(L"/k macros.bat", launch.parameters) << stored << ": Terminal's -d goes with Terminal alone";
@@ -312,7 +312,7 @@ TEST_F(CommandBoxTest, AChoiceThatIsNotInstalledOrUnknownStartsCommandPrompt) {
   EXPECT_EQ(L"", InterpreterPath(kDosBoxInterpreterCount));
 }
 
-TEST_F(CommandBoxTest, CtrlShiftAloneAsksForAdministratorRightsThroughRunas) {
+TEST_F(DosBoxTest, CtrlShiftAloneAsksForAdministratorRightsThroughRunas) {
   const std::string a = temp_.MakeFolder("a");
   Handler handler;
   ASSERT_EQ(S_OK, handler.Initialize({a}));
@@ -343,12 +343,12 @@ TEST_F(CommandBoxTest, CtrlShiftAloneAsksForAdministratorRightsThroughRunas) {
   }
 }
 
-TEST_F(CommandBoxTest, TerminalIsToldADriveRootWithADotSoThatItsQuoteStaysAQuote) {
+TEST_F(DosBoxTest, TerminalIsToldADriveRootWithADotSoThatItsQuoteStaysAQuote) {
   FakeMachine machine(temp_);
   FakeMachine::Install(machine.Terminal());
   Settings settings;
   settings.DosBoxShell = WindowsTerminal;
-  OpenCommandPrompt(settings, SelectedFolders{L"C:\\"}, false);
+  OpenDosBox(settings, SelectedFolders{L"C:\\"}, false);
   ASSERT_EQ(1, launch.count);
   EXPECT_EQ(machine.Terminal(), launch.file);
   EXPECT_EQ(L"-d \"C:\\.\"", launch.parameters);

@@ -13,7 +13,7 @@
 // is unknown or not installed) in the first selected folder, with the
 // DosBoxParam setting as its parameters; elevated: through the "runas" verb,
 // which asks the user for administrator rights.
-void OpenCommandPrompt(const Settings& settings, const SelectedFolders& folders, bool elevated);
+void OpenDosBox(const Settings& settings, const SelectedFolders& folders, bool elevated);
 
 // Starting a program and finding the interpreters are swapped out by tests
 // that must see the request without a window appearing, and choose which
@@ -29,13 +29,13 @@ CommandBoxPlatform& CommandBoxCalls();
 const CommandBoxPlatform& RealCommandBoxCalls();
 
 // The interpreter for a platform id: "cmd.exe" on the NT family.
-const char* CommandInterpreterName(DWORD platformId);
+const char* CommandPromptName(DWORD platformId);
 
 // The full path of the system's interpreter: %ComSpec% when it is a full path
 // naming an existing file, else the interpreter in the system directory.
 // Never a bare name, which the system would look up in the working
 // directory first: the selected folder, which anyone may have written to.
-std::wstring CommandInterpreterPath(DWORD platformId);
+std::wstring CommandPromptPath(DWORD platformId);
 
 // The full path of an installed interpreter, built from the system's own
 // folders alone; "" when the choice is unknown or not installed there.
