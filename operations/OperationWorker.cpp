@@ -220,6 +220,10 @@ void WorkerMain(FolderOperation& operation) {
     const int32_t result = WalkFolder(folder.c_str(), options);
     if (result != 0) TRACE_FAILURE(result);
   }
+  // The last figures at once: the repaint throttle may have held back the
+  // ones of the last entries, and the bar and the taskbar button would stop
+  // short of where the run ended.
+  ReportProgress(operation, true);
 }
 
 void CountUnfinished(FolderOperation& operation, uint32_t undone) {
